@@ -1,0 +1,41 @@
+// The platform's caller-identification database, opened read-only once and
+// kept open for the life of the process.
+#pragma once
+
+#include <optional>
+#include <string>
+
+struct sqlite3;
+
+class CallerLabelDatabase {
+ public:
+  // Not open yet; the file is looked for on the first lookup.
+  explicit CallerLabelDatabase(std::string path);
+  ~CallerLabelDatabase();
+  CallerLabelDatabase(const CallerLabelDatabase&) = delete;
+  CallerLabelDatabase& operator=(const CallerLabelDatabase&) = delete;
+
+  // "/var/mobile/Library/CallDirectory/CallDirectory.db" under the device root.
+  static std::string defaultPath();
+
+  // Opens the file read-only if it exists, replacing any connection held
+  // before. A file that exists but cannot be opened leaves a connection that
+  // answers no query; it is not tried again.
+  void open();
+  // open() was called on an existing file.
+  bool isOpen() const { return opened_; }
+
+  // The label of a normalised number (looked up under callerLabelLookupKey),
+  // or none. Looks for the file first when no connection was made yet, and
+  // finds no label while it does not exist. Logs "== label found in db: %@".
+  // Never throws.
+  std::optional<std::string> lookupCallerLabel(const std::string& normalisedNumber);
+
+ private:
+  std::string path_;
+  sqlite3* db_ = nullptr;
+  bool opened_ = false;
+};
+
+// The query, exactly as the phone runs it.
+extern const char* const kCallerLabelQuery;

@@ -1,0 +1,29 @@
+#include "platform/telephony.h"
+
+namespace platform {
+
+TUCallCenter& TUCallCenter::sharedInstance() {
+  static TUCallCenter center;
+  return center;
+}
+
+void TUCallCenter::disconnectCall(const TUCallRef& call) {
+  if (!call) return;
+  std::function<void(const TUCallRef&)> handler;
+  {
+    std::lock_guard lock(mutex_);
+    handler = handler_;
+  }
+  if (handler) {
+    handler(call);
+  } else {
+    call->status = 6;
+  }
+}
+
+void TUCallCenter::setDisconnectHandler(std::function<void(const TUCallRef&)> handler) {
+  std::lock_guard lock(mutex_);
+  handler_ = std::move(handler);
+}
+
+}  // namespace platform

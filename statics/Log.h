@@ -1,0 +1,26 @@
+// The diagnostic logger. Each line is "yyyy-MM-dd HH:mm:ss.SSS" in the zone
+// "Asia/Shanghai", a space, the formatted message and "\n". Lines go to
+// "/var/mobile/hushgate.log" (in the Phone application to its own
+// "Documents/hushgate-log.txt") and only when that file already exists:
+// logging is switched on by creating the file.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "statics/format.h"
+
+// Appends one line holding message to the log file of this process, if it exists.
+void logMessage(std::string_view message);
+
+// The log file of this process (depends on the main bundle identifier).
+std::string logFilePath();
+
+// The time stamp of a log line for the given time.
+std::string logTimestamp(double secondsSince1970);
+
+// Log("== label found in db: %@", label)
+template <class... Args>
+void Log(std::string_view format, const Args&... args) {
+  logMessage(stringWithFormat(format, args...));
+}
