@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-struct sqlite3;
+#include "hushgate/sqlite_handles.h"
 
 class CallerLabelDatabase {
  public:
@@ -27,13 +27,15 @@ class CallerLabelDatabase {
 
   // The label of a normalised number (looked up under callerLabelLookupKey),
   // or none. Looks for the file first when no connection was made yet, and
-  // finds no label while it does not exist. Logs "== label found in db: %@".
-  // Never throws.
+  // finds no label while it does not exist. Once connected, every lookup runs
+  // the query and logs "== label found in db: %@". A locked, corrupt or
+  // foreign file gives no label at once (no busy timeout); a label that is
+  // NULL or not UTF-8 text counts as none. Never throws.
   std::optional<std::string> lookupCallerLabel(const std::string& normalisedNumber);
 
  private:
   std::string path_;
-  sqlite3* db_ = nullptr;
+  SqliteConnection db_;
   bool opened_ = false;
 };
 

@@ -47,6 +47,10 @@ using LabelLookup = std::function<std::optional<std::string>(const std::string& 
 // The rules of one preference document, with every pattern compiled once.
 // Built whenever a document is loaded; the document is replaced whole, never
 // edited, so nothing observable depends on when the patterns were compiled.
+// The document may have any shape: values of another JSON type read as false
+// or empty, and list entries of another shape than the settings application
+// writes (blacklist and ignored-prefix entries: exactly three strings;
+// keywords, area codes, region codes: strings) are skipped.
 class ScreeningRules {
  public:
   explicit ScreeningRules(const Json& pref);
@@ -59,6 +63,7 @@ class ScreeningRules {
   // "enabled" is true.
   bool enabled() const;
 
+  // The compiled patterns; defined where the rules run.
   struct Compiled;
   const Compiled& compiled() const { return *compiled_; }
 
@@ -70,12 +75,19 @@ class ScreeningRules {
 // Applies the rules in their fixed order; the first rule that decides wins:
 // system-blocked, contacts, unknown number, "+86" removal, ignored prefixes,
 // landline area codes, mobile region, blacklist, caller-identification label
-// and keywords.
+// and keywords. Lengths and prefixes of the number count UTF-16 units, as on
+// the phone. An ignored-prefix text longer than the number cuts all of it; an
+// empty area code is a prefix of no number. A
+// keyword is looked for as a plain, case-sensitive substring of the label;
+// the empty keyword is found nowhere. regionLookup gets the normalised number
+// when it is a mobile number; labelLookup gets the normalised number (not the
+// database key) when no earlier rule decided. Empty lookups find nothing.
 ScreeningResult screenIncomingCall(const IncomingCallInfo& call, const ScreeningRules& rules,
                                    const RegionLookup& regionLookup,
                                    const LabelLookup& labelLookup);
 
-// The same, compiling the document's patterns for this one call.
+// The same answer, compiling each pattern of the document as it is tried,
+// for this one call.
 ScreeningResult screenIncomingCall(const IncomingCallInfo& call, const Json& pref,
                                    const RegionLookup& regionLookup,
                                    const LabelLookup& labelLookup);

@@ -2,7 +2,10 @@
 // "Asia/Shanghai", a space, the formatted message and "\n". Lines go to
 // "/var/mobile/hushgate.log" (in the Phone application to its own
 // "Documents/hushgate-log.txt") and only when that file already exists:
-// logging is switched on by creating the file.
+// logging is switched on by creating the file and off by deleting it.
+//
+// Safe to call from any thread. Each line is one append write on a file that
+// is opened and closed per line; failures are silent.
 #pragma once
 
 #include <string>
@@ -16,10 +19,11 @@ void logMessage(std::string_view message);
 // The log file of this process (depends on the main bundle identifier).
 std::string logFilePath();
 
-// The time stamp of a log line for the given time.
+// The time stamp of a log line for the given time, in "Asia/Shanghai" whatever
+// the zone of the machine; rounded to the millisecond.
 std::string logTimestamp(double secondsSince1970);
 
-// Log("== label found in db: %@", label)
+// Log("== label found in db: %@", label). The format follows stringWithFormat.
 template <class... Args>
 void Log(std::string_view format, const Args&... args) {
   logMessage(stringWithFormat(format, args...));

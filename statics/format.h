@@ -1,5 +1,5 @@
 // printf-style formatting with the "%@" object placeholder, for log lines and
-// localised format texts.
+// localised format texts such as "%@（%@）￥%.2f\n".
 #pragma once
 
 #include <cstdint>
@@ -11,11 +11,11 @@
 
 // One argument of a format. Text for "%@" and "%s" (absent text prints
 // "(null)"), integers for "%d", "%i", "%u", "%ld", "%lu", "%lld", "%llu", "%x",
-// floating point for "%f", "%.2f", "%g" and the like. Flags, width and
-// precision are honoured as printf honours them.
+// floating point for "%f", "%.2f", "%g" and the like. A bool is the integer 0
+// or 1.
 class FormatArg {
  public:
-  FormatArg(const char* text);
+  FormatArg(const char* text);  // nullptr is absent text
   FormatArg(std::string_view text);
   FormatArg(const std::string& text);
   FormatArg(const std::optional<std::string>& text);
@@ -35,10 +35,28 @@ class FormatArg {
   Value value_;
 };
 
-// Expands format with args. "%%" is a percent sign. A placeholder without a
-// matching argument expands to nothing, a placeholder of the wrong kind for
-// its argument converts the argument (a number for "%@" prints as text); the
-// result never depends on memory outside the arguments.
+// Expands format with args. The format may come from outside (a translation
+// table, a file): every input is safe, nothing outside args is ever read.
+//
+// A placeholder is "%", an optional position "N$" (1-based), flags among
+// "-+ #0", an optional width, an optional ".precision", optional length
+// modifiers ("hh", "h", "l", "ll", "q", "j", "z", "t", "L"; accepted and
+// ignored: values always print in full), and one conversion:
+//   "@" "s"              text (a number prints as its shortest text)
+//   "d" "i" "u" "o" "x" "X" "c"   integers ("c" prints the code point in UTF-8)
+//   "f" "F" "e" "E" "g" "G" "a" "A"   floating point
+// "%%" is a percent sign. Flags, width and precision act as in printf; for
+// text, width and precision count Unicode characters, not bytes.
+//
+// A placeholder whose argument is missing expands to nothing. A placeholder of
+// another kind than its argument converts the argument: a number for "%@"
+// prints as text, a text for "%d" or "%f" is read as a leading number ("0"
+// when there is none), a floating value for "%d" is truncated and saturated.
+//
+// Anything else is copied literally and consumes no argument: an unknown
+// conversion ("%n", "%p", "%k"), a "*" width or precision, a width or
+// precision above 1000, a position of 0 or beyond 1000, and a lone "%" at the
+// end of the format.
 std::string stringWithFormat(std::string_view format, std::initializer_list<FormatArg> args);
 
 template <class... Args>

@@ -56,8 +56,8 @@ std::string NSHomeDirectory() {
 }
 
 std::optional<LSBundleProxy> LSBundleProxy::bundleProxyForIdentifier(std::string_view identifier) {
-  if (identifier.empty() || identifier.find('/') != std::string_view::npos ||
-      identifier == "." || identifier == "..") {
+  if (identifier.empty() || identifier.find('/') != std::string_view::npos || identifier == "." ||
+      identifier == "..") {
     return std::nullopt;
   }
   return LSBundleProxy(std::string(identifier));

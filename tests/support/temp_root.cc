@@ -53,6 +53,8 @@ std::string TempDeviceRoot::read(std::string_view devicePath) const {
   return buffer.str();
 }
 
-bool TempDeviceRoot::exists(std::string_view devicePath) const { return fs::exists(at(devicePath)); }
+bool TempDeviceRoot::exists(std::string_view devicePath) const {
+  return fs::exists(at(devicePath));
+}
 
 }  // namespace testing_support

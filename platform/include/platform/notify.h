@@ -2,9 +2,14 @@
 // processes. Posts to one name may coalesce into one delivery; a post is never
 // lost while a process is registered for its name.
 //
-// Each name is a file under <root>/run/notify/; a post touches it, and every
-// registered process watches the folder (inotify) and runs its handlers on the
-// queue given at registration.
+// Each name is a file under <root>/run/notify/ (the device root in force at the
+// call); a post touches it, and every registered process watches the folder
+// (inotify, one watcher thread per process) and runs its handlers on the queue
+// given at registration. A process's own posts reach its own handlers too.
+//
+// A name is any string of 1 to 255 bytes without "/", other than "." and "..";
+// anything else fails with NOTIFY_STATUS_FAILED. A process that forks must
+// exec or _exit in the child.
 #pragma once
 
 #include <cstdint>
@@ -21,11 +26,15 @@ constexpr uint32_t NOTIFY_STATUS_FAILED = 1000000;
 uint32_t notify_post(const char* name);
 
 // Registers handler for name; it runs on queue (the main queue in this
-// system) once per delivery, with the registration's token.
+// system) once per delivery, with the registration's token, which is stored
+// in *out_token. The registration is in force when this returns: every later
+// post is delivered. queue must outlive the registration's deliveries.
+// Fails for a bad name, a null out_token or an empty handler.
 uint32_t notify_register_dispatch(const char* name, int* out_token, DispatchQueue& queue,
                                   std::function<void(int token)> handler);
 
-// Ends a registration; its handler is not called again.
+// Ends a registration; its handler is not called again, not even for a
+// delivery already queued. Fails for a token that is not registered.
 uint32_t notify_cancel(int token);
 
 }  // namespace platform

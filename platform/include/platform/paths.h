@@ -9,8 +9,9 @@ namespace platform {
 
 // The directory that stands for the phone's file system root: $HUSHGATE_ROOT when
 // set and not empty, otherwise $XDG_DATA_HOME/hushgate/device (XDG_DATA_HOME
-// defaulting to ~/.local/share). Read from the environment on every call, so a
-// test may point it at a fresh temporary directory.
+// defaulting to ~/.local/share when unset, empty or relative). Trailing "/" are
+// dropped. Read from the environment on every call, so a test may point it at
+// a fresh temporary directory.
 std::string deviceRoot();
 
 // Resolves an absolute device path such as "/var/mobile/hushgate" under

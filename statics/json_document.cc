@@ -1,0 +1,27 @@
+#include "statics/json_document.h"
+
+std::optional<nlohmann::json> parseJsonDocument(std::string_view bytes) {
+  bool tooDeep = false;
+  const nlohmann::json::parser_callback_t limitDepth =
+      [&tooDeep](int depth, nlohmann::json::parse_event_t, nlohmann::json&) {
+        if (depth > kMaxJsonDepth) tooDeep = true;
+        return !tooDeep;
+      };
+  try {
+    nlohmann::json value =
+        nlohmann::json::parse(bytes.begin(), bytes.end(), limitDepth, /*allow_exceptions=*/false);
+    if (tooDeep || value.is_discarded()) return std::nullopt;
+    return value;
+  } catch (const std::exception&) {
+    return std::nullopt;  // allocation failure
+  }
+}
+
+std::optional<std::string> serializeJsonDocument(const nlohmann::json& value, std::string& error) {
+  try {
+    return value.dump();
+  } catch (const std::exception& e) {
+    error = e.what();
+    return std::nullopt;
+  }
+}

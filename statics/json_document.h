@@ -1,0 +1,20 @@
+// Parsing and serialising JSON documents that come from or go to files, without
+// exceptions: nlohmann::json throws, and nothing from outside may crash us.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Documents nested deeper than this are refused: copying and writing a JSON
+// value recurses once per level.
+inline constexpr int kMaxJsonDepth = 512;
+
+// The parsed value, or nullopt when bytes are not one valid JSON text (also
+// when empty, not UTF-8 or nested deeper than kMaxJsonDepth).
+std::optional<nlohmann::json> parseJsonDocument(std::string_view bytes);
+
+// Compact JSON text (no white space; non-ASCII as UTF-8). Sets error and
+// returns nullopt when the value cannot be written (text that is not UTF-8).
+std::optional<std::string> serializeJsonDocument(const nlohmann::json& value, std::string& error);

@@ -1,0 +1,186 @@
+#include "statics/phonedata.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cassert>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "statics/unique_fd.h"
+
+namespace {
+
+constexpr size_t kHeaderSize = 8;
+constexpr size_t kVersionSize = 4;
+constexpr size_t kEntrySize = 9;
+constexpr uint32_t kSmallestPrefix = 1000000;
+constexpr size_t kFieldCount = 4;
+
+uint32_t loadLittleEndian32(const uint8_t* p) {
+  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+// Reads a whole regular file. Opening does not wait for a FIFO's writer, and
+// anything but a regular file is refused.
+bool readRegularFile(const std::string& path, std::vector<uint8_t>* bytes) {
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!fd.valid()) return false;
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  // One spare byte, so that reading to the end of a file that kept its size
+  // needs no second allocation.
+  std::vector<uint8_t> buffer(static_cast<size_t>(st.st_size) + 1);
+  size_t filled = 0;
+  for (;;) {
+    if (filled == buffer.size()) buffer.resize(buffer.size() * 2);  // the file grew
+    const ssize_t n = ::read(fd.get(), buffer.data() + filled, buffer.size() - filled);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) break;
+    filled += static_cast<size_t>(n);
+  }
+  buffer.resize(filled);
+  *bytes = std::move(buffer);
+  return true;
+}
+
+// The number at the start of text as strtoul reads it in base 10: leading
+// white space and one "+" skipped, digits read until the first non-digit.
+// A "-" ends the number before any digit, so it reads as no number (0).
+uint32_t leadingNumber(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+  if (i < text.size() && text[i] == '+') ++i;
+  uint32_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + static_cast<uint32_t>(text[i] - '0');
+  }
+  return value;
+}
+
+// The empty record, default-initialised: value-initialising it ("{}") would
+// first clear the whole object with a slow block store, on every miss.
+PhoneRecord emptyRecord() {
+  PhoneRecord record;
+  return record;
+}
+
+std::string_view recordText(const std::vector<uint8_t>& data, uint64_t offset) {
+  if (offset >= data.size()) return {};
+  const char* begin = reinterpret_cast<const char*>(data.data()) + offset;
+  const size_t available = data.size() - static_cast<size_t>(offset);
+  const void* nul = std::memchr(begin, '\0', available);
+  const size_t length = nul == nullptr ? available : static_cast<const char*>(nul) - begin;
+  return std::string_view(begin, length);
+}
+
+}  // namespace
+
+PhoneData::PhoneData(const std::string& path) {
+  hasData_ = readRegularFile(path, &data_);
+  readHeader();
+}
+
+PhoneData::PhoneData(std::vector<uint8_t> bytes) : data_(std::move(bytes)), hasData_(true) {
+  readHeader();
+}
+
+void PhoneData::readHeader() {
+  if (data_.size() < kHeaderSize) return;
+  indexOffset_ = loadLittleEndian32(data_.data() + kVersionSize);
+  if (indexOffset_ < data_.size()) entryCount_ = (data_.size() - indexOffset_) / kEntrySize;
+}
+
+std::string PhoneData::version() const {
+  if (data_.size() < kHeaderSize) return {};
+  const char* begin = reinterpret_cast<const char*>(data_.data());
+  return std::string(begin, strnlen(begin, kVersionSize));
+}
+
+PhoneRecord PhoneData::lookUp(const std::string& phone) const {
+  if (phone.size() < 7 || phone.size() > 11) return emptyRecord();
+  return _lookUp(leadingNumber(std::string_view(phone).substr(0, 7)));
+}
+
+PhoneRecord PhoneData::lookUp(long long phone) const {
+  if (phone < 1000000 || phone > 99999999999LL) return emptyRecord();
+  long long prefix = phone;
+  if (prefix >= 10000000) {
+    while (prefix > 99999999) prefix /= 10;
+    prefix /= 10;
+  }
+  return _lookUp(static_cast<uint32_t>(prefix));
+}
+
+PhoneRecord PhoneData::_lookUp(uint32_t prefix) const {
+  if (prefix < kSmallestPrefix || entryCount_ == 0) return emptyRecord();
+  // hi starts at the entry count, not one less: the entry there never lies
+  // wholly inside the file, which is how a prefix above every entry ends.
+  uint64_t lo = 0;
+  uint64_t hi = entryCount_;
+  while (lo <= hi) {
+    const uint64_t mid = (lo + hi) / 2;
+    const uint64_t at = indexOffset_ + kEntrySize * mid;
+    if (at + kEntrySize > data_.size()) return emptyRecord();
+    const uint32_t found = loadLittleEndian32(data_.data() + at);
+    if (found > prefix) {
+      if (mid == 0) return emptyRecord();
+      hi = mid - 1;
+    } else if (found < prefix) {
+      lo = mid + 1;
+    } else {
+      return recordOfEntry(at);
+    }
+  }
+  return emptyRecord();
+}
+
+PhoneRecord PhoneData::recordOfEntry(uint64_t entryOffset) const {
+  const uint8_t* entry = data_.data() + entryOffset;
+  const std::string_view text = recordText(data_, loadLittleEndian32(entry + 4));
+
+  // The fields are the non-empty pieces between "|"; a record needs four.
+  std::string_view fields[kFieldCount];
+  size_t count = 0;
+  size_t start = 0;
+  while (count < kFieldCount && start <= text.size()) {
+    size_t bar = text.find('|', start);
+    if (bar == std::string_view::npos) bar = text.size();
+    if (bar > start) fields[count++] = text.substr(start, bar - start);
+    start = bar + 1;
+  }
+  if (count < kFieldCount) return emptyRecord();
+
+  PhoneRecord record;
+  record.type = static_cast<CARDTYPE>(entry[8]);
+  record.phonePrefix = loadLittleEndian32(entry);
+  record.text1.assign(fields[0].data(), fields[0].size());
+  record.text2.assign(fields[1].data(), fields[1].size());
+  record.text3.assign(fields[2].data(), fields[2].size());
+  record.regionCode.assign(fields[3].data(), fields[3].size());
+  return record;
+}
+
+std::string PhoneData::getRecordContent(const std::vector<uint8_t>& data, uint64_t offset) {
+  return std::string(recordText(data, offset));
+}
+
+std::string getPhoneType(CARDTYPE type) {
+  assert(type > UNKNOWN && type <= CMCC_V);
+  static constexpr const char* kNames[] = {
+      "",                // UNKNOWN
+      "中国移动",        // CMCC
+      "中国联通",        // CUCC
+      "中国电信",        // CTCC
+      "电信虚拟运营商",  // CTCC_V
+      "联通虚拟运营商",  // CUCC_V
+      "移动虚拟运营商",  // CMCC_V
+  };
+  if (type <= UNKNOWN || type > CMCC_V) return {};
+  return kNames[type];
+}

@@ -1,0 +1,97 @@
+// The number-location database: which carrier issued a Chinese mobile number's
+// seven-digit block and which region (long-distance area code, "0" included)
+// the block belongs to.
+//
+// File layout; integers are unsigned 32-bit little-endian, offsets count from
+// the start of the file:
+//   0  4 bytes  version text, ended early by a NUL byte when shorter
+//   4  4 bytes  index offset
+//   8  ...      record texts, each ended by a NUL byte: "f1|f2|f3|regionCode"
+//   index offset to the end: 9-byte entries sorted by ascending prefix:
+//      prefix (4), record offset (4), card type (1)
+// Entries = (file size - index offset) / 9; trailing bytes are ignored.
+//
+// A PhoneData is read-only once constructed and may be shared between threads.
+// Every miss, and every piece of unusable data, answers the empty record;
+// nothing outside the file's bytes is ever read.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Carrier of a number block. The underlying type is fixed, so any 32-bit value
+// is a valid CARDTYPE object; only 1 to 6 name a carrier.
+enum CARDTYPE : int32_t {
+  UNKNOWN = 0,
+  CMCC = 1,
+  CUCC = 2,
+  CTCC = 3,
+  CTCC_V = 4,
+  CUCC_V = 5,
+  CMCC_V = 6,
+};
+
+// The result of a lookup. The empty record (all members zero or empty) is the
+// answer to every miss.
+struct PhoneRecord {
+  CARDTYPE type = UNKNOWN;
+  uint32_t phonePrefix = 0;
+  std::string text3;
+  std::string regionCode;
+  std::string text1;
+  std::string text2;
+
+  bool empty() const { return phonePrefix == 0; }
+  bool operator==(const PhoneRecord&) const = default;
+};
+
+class PhoneData {
+ public:
+  // Reads the whole file at path. A path that cannot be opened, or that is not
+  // a regular file, leaves the object without data; construction never fails
+  // and never blocks on a FIFO or a device.
+  explicit PhoneData(const std::string& path);
+  // A database already in memory.
+  explicit PhoneData(std::vector<uint8_t> bytes);
+
+  PhoneData(const PhoneData&) = delete;
+  PhoneData& operator=(const PhoneData&) = delete;
+
+  // Whether a file was read (it may still be empty or unusable).
+  bool hasData() const { return hasData_; }
+  // Number of whole index entries inside the file; 0 without a whole header.
+  size_t entryCount() const { return entryCount_; }
+
+  // The header's version text: up to four bytes, ended early by a NUL byte.
+  // Empty for an object without data or a file shorter than the 8-byte header.
+  std::string version() const;
+
+  // A number as text: 7 to 11 bytes, looked up by the decimal number at the
+  // start of its first seven characters (leading white space and a "+" are
+  // skipped as strtoul skips them; a "-" or no digit there is a miss).
+  PhoneRecord lookUp(const std::string& phone) const;
+  // A number from 1000000 to 99999999999, looked up by its first seven digits.
+  PhoneRecord lookUp(long long phone) const;
+  // Binary search of the index for a seven-digit prefix (at least 1000000).
+  PhoneRecord _lookUp(uint32_t prefix) const;
+
+  // The bytes from offset up to the first NUL byte or the end of data; empty
+  // when offset lies at or past the end.
+  static std::string getRecordContent(const std::vector<uint8_t>& data, uint64_t offset);
+
+ private:
+  void readHeader();
+  PhoneRecord recordOfEntry(uint64_t entryOffset) const;
+
+  std::vector<uint8_t> data_;
+  bool hasData_ = false;
+  uint32_t indexOffset_ = 0;
+  size_t entryCount_ = 0;
+};
+
+// The carrier's name for type 1 to 6 as UTF-8 text ("中国移动" for CMCC and so
+// on). Any other value is a caller's error: it fails an assertion in debug
+// builds and gives the empty text otherwise.
+std::string getPhoneType(CARDTYPE type);

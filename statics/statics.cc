@@ -1,0 +1,181 @@
+#include "statics/statics.h"
+
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/utf8.h>
+
+#include <cstdint>
+
+namespace {
+
+// Decodes the code point at s[i] and advances i; an ill-formed byte sequence
+// yields a negative value.
+UChar32 nextCodePoint(std::string_view s, int64_t& i) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(s.data());
+  const auto length = static_cast<int64_t>(s.size());
+  UChar32 c = 0;
+  U8_NEXT(bytes, i, length, c);
+  return c;
+}
+
+// The platform's whitespaceAndNewlineCharacterSet: the Z* categories, tab,
+// U+000A to U+000D and U+0085.
+bool isWhitespaceOrNewline(UChar32 c) {
+  if (c < 0) return false;
+  if (c == 0x09 || (c >= 0x0A && c <= 0x0D) || c == 0x85) return true;
+  const int8_t type = u_charType(c);
+  return type == U_SPACE_SEPARATOR || type == U_LINE_SEPARATOR || type == U_PARAGRAPH_SEPARATOR;
+}
+
+// The class of one character as the platform sees its first UTF-16 unit: a
+// character beyond the BMP starts with a surrogate, which is class 1; so is an
+// ill-formed byte.
+int classOf(UChar32 c) {
+  if (c < 0 || c > 0xFFFF) return 1;
+  if (u_isdigit(c)) return 0;
+  if (isWhitespaceOrNewline(c) || u_ispunct(c)) return 2;
+  return 1;
+}
+
+// Token classes ordered for comparison: digits > separators > letters.
+int rank(int characterClass) {
+  switch (characterClass) {
+    case 0:
+      return 3;
+    case 2:
+      return 2;
+    default:
+      return 1;
+  }
+}
+
+// The digits of a digit run as ASCII, without leading zeros.
+std::string significantDigits(std::string_view run) {
+  std::string digits;
+  for (int64_t i = 0; i < static_cast<int64_t>(run.size());) {
+    const int32_t value = u_charDigitValue(nextCodePoint(run, i));
+    if (value < 0) continue;
+    if (digits.empty() && value == 0) continue;
+    digits += static_cast<char>('0' + value);
+  }
+  return digits;
+}
+
+// Compares two digit runs by their exact numeric value, however long.
+int compareNumbers(std::string_view a, std::string_view b) {
+  const std::string x = significantDigits(a);
+  const std::string y = significantDigits(b);
+  if (x.size() != y.size()) return x.size() < y.size() ? -1 : 1;
+  const int order = x.compare(y);
+  return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
+
+int compareTexts(std::string_view a, std::string_view b) {
+  const icu::UnicodeString x = icu::UnicodeString::fromUTF8(icu::StringPiece(a.data(), a.size()));
+  const icu::UnicodeString y = icu::UnicodeString::fromUTF8(icu::StringPiece(b.data(), b.size()));
+  const int8_t order = x.compare(y);
+  return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
+
+int compareTokens(std::string_view a, std::string_view b) {
+  const int classA = typeOfCharacter(a);
+  const int classB = typeOfCharacter(b);
+  if (classA != classB) return rank(classA) > rank(classB) ? 1 : -1;
+  if (classA == 0) return compareNumbers(a, b);
+  if (classA == 1) return compareTexts(a, b);
+  return 0;
+}
+
+// The value of a hexadecimal pair, read up to the first character that is no
+// hexadecimal digit (0 when the pair does not begin with one).
+unsigned hexPair(char16_t first, char16_t second) {
+  unsigned value = 0;
+  for (char16_t c : {first, second}) {
+    unsigned digit;
+    if (c >= u'0' && c <= u'9') {
+      digit = c - u'0';
+    } else if (c >= u'A' && c <= u'F') {
+      digit = c - u'A' + 10;
+    } else {
+      break;
+    }
+    value = value * 16 + digit;
+  }
+  return value;
+}
+
+}  // namespace
+
+std::string trimming(std::string_view text) {
+  int64_t begin = -1;
+  int64_t end = 0;
+  for (int64_t i = 0; i < static_cast<int64_t>(text.size());) {
+    const int64_t start = i;
+    if (isWhitespaceOrNewline(nextCodePoint(text, i))) continue;
+    if (begin < 0) begin = start;
+    end = i;
+  }
+  if (begin < 0) return {};
+  return std::string(text.substr(begin, end - begin));
+}
+
+int typeOfCharacter(std::string_view text) {
+  if (text == ".") return 2;
+  if (text.empty()) return 1;
+  int64_t i = 0;
+  return classOf(nextCodePoint(text, i));
+}
+
+std::vector<std::string> splitVersionString(std::string_view text) {
+  std::vector<std::string> tokens;
+  std::string current;
+  int previousClass = 0;
+  for (int64_t i = 0; i < static_cast<int64_t>(text.size());) {
+    const int64_t start = i;
+    const int characterClass = classOf(nextCodePoint(text, i));
+    const std::string_view character = text.substr(start, i - start);
+    if (start > 0 && (previousClass == 2 || characterClass != previousClass)) {
+      tokens.push_back(std::move(current));
+      current.clear();
+    }
+    current += character;
+    previousClass = characterClass;
+  }
+  if (!text.empty()) tokens.push_back(std::move(current));
+  return tokens;
+}
+
+int compareToVersion(std::string_view a, std::string_view b) {
+  const std::vector<std::string> x = splitVersionString(a);
+  const std::vector<std::string> y = splitVersionString(b);
+  const size_t n = std::min(x.size(), y.size());
+  for (size_t i = 0; i < n; ++i) {
+    const int order = compareTokens(x[i], y[i]);
+    if (order != 0) return order;
+  }
+  if (x.size() == y.size()) return 0;
+  if (x.size() > y.size()) return typeOfCharacter(x[n]) == 1 ? -1 : 1;
+  return typeOfCharacter(y[n]) == 1 ? 1 : -1;
+}
+
+bool isVersionStringGE(std::string_view a, std::string_view b) {
+  return compareToVersion(a, b) >= 0;
+}
+
+Color colorWithHexString(std::string_view text) {
+  const std::string trimmed = trimming(text);
+  icu::UnicodeString s =
+      icu::UnicodeString::fromUTF8(icu::StringPiece(trimmed.data(), trimmed.size()));
+  s.toUpper(icu::Locale::getRoot());
+  if (s.length() < 6) return {};
+  if (s.startsWith(icu::UnicodeString(u"0X"))) s.remove(0, 2);
+  if (s.startsWith(icu::UnicodeString(u"#"))) s.remove(0, 1);
+  if (s.length() != 6) return {};
+  Color color;
+  color.red = static_cast<float>(hexPair(s[0], s[1])) / 255.0f;
+  color.green = static_cast<float>(hexPair(s[2], s[3])) / 255.0f;
+  color.blue = static_cast<float>(hexPair(s[4], s[5])) / 255.0f;
+  color.alpha = 1.0f;
+  return color;
+}

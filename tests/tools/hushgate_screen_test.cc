@@ -1,0 +1,79 @@
+// Runs the hushgate-screen program as a user would.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "support/temp_root.h"
+
+namespace {
+
+struct RunResult {
+  int status = -1;
+  std::string out;
+};
+
+// Runs a shell command line with the program path in $BIN; stderr is dropped.
+RunResult run(const std::string& command) {
+  const std::string line = "BIN='" HUSHGATE_SCREEN_BIN "'; " + command + " 2>/dev/null";
+  RunResult result;
+  FILE* pipe = popen(line.c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
+  const int status = pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+class HushgateScreenTest : public ::testing::Test {
+ protected:
+  testing_support::TempDeviceRoot root_;
+};
+
+TEST_F(HushgateScreenTest, JudgesArgumentsWithTheDefaultDocument) {
+  // No document on the device: the defaults (prefix 12583?, no blacklist).
+  const RunResult result = run("\"$BIN\" 13800138000 ''");
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out,
+            "{\"number\":\"13800138000\",\"reason\":0,\"detail\":\"\"}\n"
+            "{\"number\":\"\",\"reason\":1,\"detail\":\"\"}\n");
+}
+
+TEST_F(HushgateScreenTest, ReadsTheDeviceDocumentOrTheOneGiven) {
+  root_.write("/var/mobile/hushgate/hushgate-pref.json",
+              R"({"enabled":true,"blacklist":[["170*","^170\\d*$",""]]})");
+  EXPECT_EQ(run("\"$BIN\" 17012345678").out,
+            "{\"number\":\"17012345678\",\"reason\":4,\"detail\":\"\"}\n");
+
+  root_.write("/tmp/other.json", R"({"blocked-cities-flattened":["010"]})");
+  EXPECT_EQ(
+      run("\"$BIN\" --pref '" + root_.at("/tmp/other.json") + "' 01012345678 17012345678").out,
+      "{\"number\":\"01012345678\",\"reason\":2,\"detail\":\"\"}\n"
+      "{\"number\":\"17012345678\",\"reason\":0,\"detail\":\"\"}\n");
+}
+
+TEST_F(HushgateScreenTest, JudgesJsonLinesAndReportsBadOnesAtTheEnd) {
+  root_.write("/in.jsonl",
+              "{\"number\":\"13800138000\",\"system_blocked\":true}\n"
+              "this is not json\n"
+              "\n"
+              "{\"number\":\"13800138000\",\"contact\":\"c\"}\n");
+  const RunResult result = run("\"$BIN\" < '" + root_.at("/in.jsonl") + "'");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out,
+            "{\"number\":\"13800138000\",\"reason\":99,\"detail\":\"\"}\n"
+            "{\"number\":\"13800138000\",\"reason\":0,\"detail\":\"\"}\n");
+}
+
+TEST_F(HushgateScreenTest, RefusesBadUsageAndUnreadableDocuments) {
+  EXPECT_EQ(run("\"$BIN\" --pref").status, 2);
+  EXPECT_EQ(run("\"$BIN\" --bogus 1").status, 2);
+  EXPECT_EQ(run("\"$BIN\" --pref '" + root_.at("/missing.json") + "' 1").status, 2);
+  root_.write("/broken.json", "{\"enabled\":");
+  EXPECT_EQ(run("\"$BIN\" --pref '" + root_.at("/broken.json") + "' 1").status, 2);
+}
+
+}  // namespace

@@ -1,0 +1,197 @@
+#include "tools/phonedata/commands.h"
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <vector>
+
+#include "statics/atomic_file.h"
+#include "statics/phonedata.h"
+#include "tools/phonedata/builder.h"
+#include "tools/phonedata/inspect.h"
+
+namespace phonedata {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kProgram = "hushgate-phonedata";
+constexpr const char* kUsage =
+    "usage: hushgate-phonedata build [--out-dir DIR]\n"
+    "       hushgate-phonedata info FILE\n"
+    "       hushgate-phonedata lookup FILE NUMBER...\n";
+
+int usageError(std::ostream& err, const std::string& problem) {
+  err << kProgram << ": " << problem << "\n" << kUsage;
+  return 2;
+}
+
+// The bytes of a valid database file; nullopt after reporting why not.
+std::optional<DatabaseSummary> readDatabase(const std::string& path, std::ostream& err) {
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (!fs::exists(status)) {
+    err << kProgram << ": " << path << ": no such file\n";
+    return std::nullopt;
+  }
+  if (!fs::is_regular_file(status)) {
+    err << kProgram << ": " << path << ": not a regular file\n";
+    return std::nullopt;
+  }
+  const std::optional<std::string> bytes = readWholeFile(path);
+  if (!bytes) {
+    err << kProgram << ": " << path << ": cannot be read\n";
+    return std::nullopt;
+  }
+  std::string problem;
+  std::optional<DatabaseSummary> summary = inspectDatabase(
+      std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()), &problem);
+  if (!summary) {
+    err << kProgram << ": " << path << " is not a valid number-location database: " << problem
+        << "\n";
+  }
+  return summary;
+}
+
+// Removes the databases of earlier builds, so that the directory holds one
+// and the detector cannot pick a stale one.
+void removeOtherDatabases(const fs::path& directory, const fs::path& keep, std::ostream& out) {
+  std::vector<fs::path> stale;
+  std::error_code error;
+  for (fs::directory_iterator it(directory, error); !error && it != fs::directory_iterator();
+       it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (name != keep.filename().string() && name.starts_with("phone-") && name.ends_with(".dat")) {
+      stale.push_back(it->path());
+    }
+  }
+  for (const fs::path& path : stale) {
+    if (fs::remove(path, error)) out << "removed " << path.string() << "\n";
+  }
+}
+
+int runBuild(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+  fs::path outDir = ".";
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--out-dir" && i + 1 < args.size()) {
+      outDir = args[++i];
+    } else {
+      return usageError(err, "build: unexpected argument \"" + printable(args[i]) + "\"");
+    }
+  }
+  std::error_code error;
+  fs::create_directories(outDir, error);
+  if (error) {
+    err << kProgram << ": cannot create " << outDir.string() << ": " << error.message() << "\n";
+    return 1;
+  }
+
+  const auto started = std::chrono::steady_clock::now();
+  BuildOutput output;
+  try {
+    output = buildPhoneData(Geocoder());
+  } catch (const std::exception& e) {
+    err << kProgram << ": build failed: " << e.what() << "\n";
+    return 1;
+  }
+  const BuildStats& stats = output.stats;
+  const EncodedDatabase& db = output.database;
+
+  const fs::path datPath = outDir / ("phone-" + db.version + ".dat");
+  const fs::path citiesPath = outDir / "cities.json";
+  // The database first: cities.json is the build's output file, so its
+  // presence means a complete build.
+  for (const auto& [path, bytes] :
+       {std::pair{datPath, &db.bytes}, {citiesPath, &output.citiesJson}}) {
+    const std::string problem = writeFileAtomically(path.string(), *bytes);
+    if (!problem.empty()) {
+      err << kProgram << ": cannot write " << path.string() << ": " << problem << "\n";
+      return 1;
+    }
+  }
+  removeOtherDatabases(outDir, datPath, out);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+  out << "area codes: " << stats.landlineCodes << " at city level";
+  if (!stats.landlineUnplaced.empty()) {
+    out << " (known only at country level:";
+    for (const std::string& code : stats.landlineUnplaced) out << " " << code;
+    out << ")";
+  }
+  out << "\n";
+  out << "mobile blocks: " << stats.blocks << " asked, " << stats.cityLevelBlocks
+      << " at city level, " << stats.countryLevelBlocks << " country only, " << stats.invalidBlocks
+      << " not valid\n";
+  out << "mapped to an area code: "
+      << stats.mappedBlocks[0] + stats.mappedBlocks[1] + stats.mappedBlocks[2] << " of "
+      << stats.cityLevelBlocks << " (same description "
+      << stats.mappedBlocks[static_cast<size_t>(MatchKind::kExact)] << ", same city "
+      << stats.mappedBlocks[static_cast<size_t>(MatchKind::kCity)] << ", alias table "
+      << stats.mappedBlocks[static_cast<size_t>(MatchKind::kAlias)] << "); unmapped "
+      << stats.unmappedBlocks << ", no carrier " << stats.untypedBlocks << "\n";
+  for (const std::string& place : stats.unmappedPlaces) {
+    err << kProgram << ": warning: no area code for \"" << place << "\"\n";
+  }
+  out << "wrote " << datPath.string() << ": version " << db.version << ", " << db.entryCount
+      << " entries, " << db.recordCount << " records, " << db.bytes.size() << " bytes\n";
+  out << "wrote " << citiesPath.string() << ": " << output.citiesJson.size() << " bytes\n";
+  out << "took " << seconds << " s\n";
+  return 0;
+}
+
+int runInfo(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+  if (args.size() != 1) return usageError(err, "info takes one FILE");
+  const std::optional<DatabaseSummary> summary = readDatabase(args[0], err);
+  if (!summary) return 1;
+  out << "file: " << printable(args[0]) << "\n"
+      << "version: " << printable(summary->version) << "\n"
+      << "size: " << summary->size << " bytes\n"
+      << "entries: " << summary->entryCount << "\n"
+      << "records: " << summary->recordCount << "\n"
+      << "first prefix: " << summary->firstPrefix << "\n"
+      << "last prefix: " << summary->lastPrefix << "\n";
+  if (summary->trailingBytes != 0) {
+    out << "trailing bytes: " << summary->trailingBytes << " (ignored)\n";
+  }
+  return 0;
+}
+
+int runLookup(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+  if (args.size() < 2) return usageError(err, "lookup takes a FILE and at least one NUMBER");
+  if (!readDatabase(args[0], err)) return 1;
+  const PhoneData db(args[0]);
+  for (const std::string& number : args.subspan(1)) {
+    const PhoneRecord record = db.lookUp(number);
+    out << printable(number) << '\t' << static_cast<int32_t>(record.type) << '\t';
+    if (record.empty()) {
+      out << "\t\t\t\t\t\n";
+      continue;
+    }
+    if (record.type >= CMCC && record.type <= CMCC_V) out << getPhoneType(record.type);
+    out << '\t' << record.phonePrefix << '\t' << printable(record.text1) << '\t'
+        << printable(record.text2) << '\t' << printable(record.text3) << '\t'
+        << printable(record.regionCode) << '\n';
+  }
+  return 0;
+}
+
+}  // namespace
+
+int runCommand(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+  if (args.empty()) return usageError(err, "no command given");
+  const std::string& verb = args[0];
+  if (verb == "build") return runBuild(args.subspan(1), out, err);
+  if (verb == "info") return runInfo(args.subspan(1), out, err);
+  if (verb == "lookup") return runLookup(args.subspan(1), out, err);
+  if (verb == "-h" || verb == "--help" || verb == "help") {
+    out << kUsage;
+    return 0;
+  }
+  return usageError(err, "unknown command \"" + printable(verb) + "\"");
+}
+
+}  // namespace phonedata

@@ -1,0 +1,100 @@
+#include "tools/phonedata/database_writer.h"
+
+#include <algorithm>
+#include <map>
+#include <stdexcept>
+
+namespace phonedata {
+
+namespace {
+
+constexpr size_t kHeaderSize = 8;
+constexpr size_t kVersionSize = 4;
+constexpr uint32_t kSmallestPrefix = 1000000;
+constexpr uint32_t kLargestPrefix = 9999999;
+
+void appendLittleEndian32(std::string* out, uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8) out->push_back(static_cast<char>(value >> shift));
+}
+
+void storeLittleEndian32(std::string* out, size_t at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) (*out)[at + i] = static_cast<char>(value >> (8 * i));
+}
+
+uint32_t fnv1a(std::string_view bytes) {
+  uint32_t hash = 2166136261u;
+  for (char c : bytes) {
+    hash ^= static_cast<uint8_t>(c);
+    hash *= 16777619u;
+  }
+  return hash;
+}
+
+uint32_t checkedOffset(size_t offset) {
+  if (offset > UINT32_MAX) throw std::invalid_argument("database larger than 4 GiB");
+  return static_cast<uint32_t>(offset);
+}
+
+}  // namespace
+
+std::string formatRecord(std::string_view field1, std::string_view field2, std::string_view field3,
+                         std::string_view regionCode) {
+  std::string record;
+  for (std::string_view field : {field1, field2, field3, regionCode}) {
+    if (field.empty() ||
+        field.find_first_of(std::string_view("|\0", 2)) != std::string_view::npos) {
+      throw std::invalid_argument("record field \"" + std::string(field) +
+                                  "\" is empty or holds \"|\" or NUL");
+    }
+    if (!record.empty()) record += '|';
+    record += field;
+  }
+  return record;
+}
+
+EncodedDatabase encodeDatabase(std::vector<BlockEntry> entries) {
+  std::sort(entries.begin(), entries.end(),
+            [](const BlockEntry& a, const BlockEntry& b) { return a.prefix < b.prefix; });
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const BlockEntry& entry = entries[i];
+    if (entry.prefix < kSmallestPrefix || entry.prefix > kLargestPrefix) {
+      throw std::invalid_argument("prefix " + std::to_string(entry.prefix) +
+                                  " is not a seven-digit number");
+    }
+    if (i > 0 && entries[i - 1].prefix == entry.prefix) {
+      throw std::invalid_argument("prefix " + std::to_string(entry.prefix) + " given twice");
+    }
+    if (entry.type < CMCC || entry.type > CMCC_V) {
+      throw std::invalid_argument("prefix " + std::to_string(entry.prefix) + " has no carrier");
+    }
+    if (entry.record.find('\0') != std::string::npos) {
+      throw std::invalid_argument("record of prefix " + std::to_string(entry.prefix) +
+                                  " holds a NUL byte");
+    }
+  }
+
+  std::string bytes(kHeaderSize, '\0');
+  std::map<std::string_view, uint32_t> recordOffsets;
+  for (const BlockEntry& entry : entries) {
+    auto [it, added] = recordOffsets.try_emplace(entry.record, 0);
+    if (!added) continue;
+    it->second = checkedOffset(bytes.size());
+    bytes += entry.record;
+    bytes += '\0';
+  }
+  storeLittleEndian32(&bytes, kVersionSize, checkedOffset(bytes.size()));
+  for (const BlockEntry& entry : entries) {
+    appendLittleEndian32(&bytes, entry.prefix);
+    appendLittleEndian32(&bytes, recordOffsets.at(entry.record));
+    bytes.push_back(static_cast<char>(entry.type));
+  }
+
+  std::string version(kVersionSize, '0');
+  uint32_t checksum = fnv1a(std::string_view(bytes).substr(kVersionSize));
+  for (size_t i = kVersionSize; i-- > 0; checksum /= 10)
+    version[i] = static_cast<char>('0' + checksum % 10);
+  bytes.replace(0, kVersionSize, version);
+  return EncodedDatabase{version, std::move(bytes), entries.size(), recordOffsets.size()};
+}
+
+}  // namespace phonedata

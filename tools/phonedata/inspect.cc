@@ -1,0 +1,102 @@
+#include "tools/phonedata/inspect.h"
+
+#include <cstring>
+#include <set>
+#include <string_view>
+
+#include "tools/phonedata/place.h"
+
+namespace phonedata {
+
+namespace {
+
+constexpr size_t kHeaderSize = 8;
+constexpr size_t kEntrySize = 9;
+
+uint32_t load32(std::span<const uint8_t> bytes, size_t at) {
+  return uint32_t{bytes[at]} | uint32_t{bytes[at + 1]} << 8 | uint32_t{bytes[at + 2]} << 16 |
+         uint32_t{bytes[at + 3]} << 24;
+}
+
+std::optional<DatabaseSummary> fail(std::string* problem, std::string text) {
+  *problem = std::move(text);
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string printable(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  }
+  return out;
+}
+
+std::optional<DatabaseSummary> inspectDatabase(std::span<const uint8_t> bytes,
+                                               std::string* problem) {
+  if (bytes.size() < kHeaderSize) {
+    return fail(problem, "the file has " + std::to_string(bytes.size()) +
+                             " bytes, fewer than the 8-byte header");
+  }
+  DatabaseSummary summary;
+  summary.size = bytes.size();
+  const char* start = reinterpret_cast<const char*>(bytes.data());
+  summary.version.assign(start, strnlen(start, 4));
+
+  const uint32_t indexOffset = load32(bytes, 4);
+  if (indexOffset < kHeaderSize) {
+    return fail(problem, "the index offset " + std::to_string(indexOffset) +
+                             " lies inside the 8-byte header");
+  }
+  if (indexOffset > bytes.size()) {
+    return fail(problem, "the index offset " + std::to_string(indexOffset) +
+                             " lies past the end of the file (" + std::to_string(bytes.size()) +
+                             " bytes)");
+  }
+  summary.entryCount = (bytes.size() - indexOffset) / kEntrySize;
+  summary.trailingBytes = (bytes.size() - indexOffset) % kEntrySize;
+  if (summary.entryCount == 0) return fail(problem, "the index holds no entries");
+
+  std::set<std::string_view> records;
+  for (size_t i = 0; i < summary.entryCount; ++i) {
+    const size_t at = indexOffset + i * kEntrySize;
+    const uint32_t prefix = load32(bytes, at);
+    const uint32_t recordOffset = load32(bytes, at + 4);
+    const uint8_t type = bytes[at + 8];
+    const std::string where =
+        "entry " + std::to_string(i) + " (prefix " + std::to_string(prefix) + ")";
+    if (prefix < 1000000 || prefix > 9999999) {
+      return fail(problem, where + ": the prefix is not a seven-digit number");
+    }
+    if (i > 0 && prefix <= summary.lastPrefix) {
+      return fail(problem, where + ": not above the prefix " + std::to_string(summary.lastPrefix) +
+                               " before it");
+    }
+    if (recordOffset < kHeaderSize || recordOffset >= indexOffset) {
+      return fail(problem, where + ": the record offset " + std::to_string(recordOffset) +
+                               " lies outside the record region");
+    }
+    if (type < 1 || type > 6) {
+      return fail(problem, where + ": the card type " + std::to_string(type) + " names no carrier");
+    }
+    const char* text = reinterpret_cast<const char*>(bytes.data()) + recordOffset;
+    const size_t regionLeft = indexOffset - recordOffset;
+    const std::string_view record(text, strnlen(text, regionLeft));
+    if (record.size() == regionLeft) {
+      return fail(problem, where + ": the record at offset " + std::to_string(recordOffset) +
+                               " has no NUL byte before the index");
+    }
+    if (splitNonEmpty(record, "|").size() < 4) {
+      return fail(problem,
+                  where + ": the record \"" + printable(record) + "\" has fewer than four fields");
+    }
+    records.insert(record);
+    if (i == 0) summary.firstPrefix = prefix;
+    summary.lastPrefix = prefix;
+  }
+  summary.recordCount = records.size();
+  return summary;
+}
+
+}  // namespace phonedata

@@ -1,0 +1,111 @@
+#include "tools/screen_input.h"
+
+#include <algorithm>
+
+#include <unicode/unistr.h>
+
+namespace {
+
+// Display width of a text in a terminal: CJK characters take two columns.
+size_t displayWidth(const std::string& text) {
+  const icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(text);
+  size_t width = 0;
+  for (int32_t i = 0; i < unicode.length(); i = unicode.moveIndex32(i, 1)) {
+    const UChar32 c = unicode.char32At(i);
+    width += (c >= 0x1100 &&
+              (c <= 0x115f || (c >= 0x2e80 && c <= 0xa4cf) || (c >= 0xac00 && c <= 0xd7a3) ||
+               (c >= 0xf900 && c <= 0xfaff) || (c >= 0xfe30 && c <= 0xfe4f) ||
+               (c >= 0xff00 && c <= 0xff60) || (c >= 0xffe0 && c <= 0xffe6)))
+                 ? 2
+                 : 1;
+  }
+  return width;
+}
+
+std::string padded(const std::string& text, size_t width) {
+  const size_t used = displayWidth(text);
+  return text + std::string(used < width ? width - used : 0, ' ');
+}
+
+}  // namespace
+
+std::optional<IncomingCallInfo> parseScreenInputLine(const std::string& line, std::string* error) {
+  const Json doc = Json::parse(line, nullptr, /*allow_exceptions=*/false);
+  if (doc.is_discarded() || !doc.is_object()) {
+    *error = "not a JSON object";
+    return std::nullopt;
+  }
+  IncomingCallInfo call;
+  for (const auto& [key, value] : doc.items()) {
+    if (key == "number" || key == "contact" || key == "unique_id") {
+      if (value.is_null()) continue;
+      if (!value.is_string()) {
+        *error = "\"" + key + "\" must be a string";
+        return std::nullopt;
+      }
+      const std::string text = value.get<std::string>();
+      if (key == "number") call.number = text;
+      if (key == "contact") call.contactIdentifier = text;
+      if (key == "unique_id") call.uniqueId = text;
+    } else if (key == "system_blocked") {
+      if (!value.is_boolean()) {
+        *error = "\"system_blocked\" must be true or false";
+        return std::nullopt;
+      }
+      call.systemBlocked = value.get<bool>();
+    }
+  }
+  return call;
+}
+
+RegionLookup screenRegionLookup() {
+  return [](const std::string&) { return std::string(); };
+}
+
+const char* blockReasonWords(BlockReason reason) {
+  switch (reason) {
+    case BlockReasonNone:
+      return "let through";
+    case BlockReasonUnknownNumber:
+      return "blocked: no caller number";
+    case BlockReasonLandline:
+      return "blocked: landline area code";
+    case BlockReasonMobile:
+      return "blocked: mobile number region";
+    case BlockReasonBlacklist:
+      return "blocked: blacklist";
+    case BlockReasonKeyword:
+      return "blocked: caller label keyword";
+    case BlockReasonSystem:
+      return "blocked: already blocked by the phone";
+  }
+  return "blocked: unknown reason";
+}
+
+void ScreenOutput::add(const std::string& number, const ScreeningResult& result) {
+  if (table_) {
+    rows_.push_back({number, result});
+    return;
+  }
+  nlohmann::ordered_json line;
+  line["number"] = number;
+  line["reason"] = static_cast<unsigned>(result.reason);
+  line["detail"] = result.detail;
+  out_ << line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+  out_.flush();
+}
+
+void ScreenOutput::finish() {
+  if (!table_) return;
+  size_t numberWidth = std::string("number").size();
+  for (const Row& row : rows_) numberWidth = std::max(numberWidth, displayWidth(row.number));
+  numberWidth = std::max<size_t>(numberWidth, 7);
+  out_ << padded("number", numberWidth) << "  reason  what\n";
+  for (const Row& row : rows_) {
+    std::string what = blockReasonWords(row.result.reason);
+    if (!row.result.detail.empty()) what += " (" + row.result.detail + ")";
+    out_ << padded(row.number.empty() ? "(none)" : row.number, numberWidth) << "  "
+         << padded(std::to_string(row.result.reason), 6) << "  " << what << '\n';
+  }
+  out_.flush();
+}

@@ -1,0 +1,38 @@
+// Input and output of the rule tester hushgate-screen.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "hushgate/screening.h"
+
+// One call from a JSON line with the optional members "number" (text),
+// "contact" (text: the caller is a contact), "system_blocked" (boolean) and
+// "unique_id" (text). nullopt with a message in *error for a line that is not
+// a JSON object or holds a member of the wrong type.
+std::optional<IncomingCallInfo> parseScreenInputLine(const std::string& line, std::string* error);
+
+// The region lookup of the rule tester.
+RegionLookup screenRegionLookup();
+
+// A reason in words, for people.
+const char* blockReasonWords(BlockReason reason);
+
+// Writes judged calls as JSON lines, or as a table once all are in.
+class ScreenOutput {
+ public:
+  ScreenOutput(std::ostream& out, bool table) : out_(out), table_(table) {}
+  void add(const std::string& number, const ScreeningResult& result);
+  void finish();
+
+ private:
+  struct Row {
+    std::string number;
+    ScreeningResult result;
+  };
+  std::ostream& out_;
+  bool table_;
+  std::vector<Row> rows_;
+};
