@@ -21,5 +21,5 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 if [ -x scripts/fuzz_phonedata.sh ]; then
   echo "== fuzzing"
-  scripts/fuzz_phonedata.sh
+  scripts/fuzz_phonedata.sh build/data
 fi

@@ -4,6 +4,8 @@
 
 #include <unicode/unistr.h>
 
+#include "statics/MobileRegionDetector.h"
+
 namespace {
 
 // Display width of a text in a terminal: CJK characters take two columns.
@@ -59,7 +61,9 @@ std::optional<IncomingCallInfo> parseScreenInputLine(const std::string& line, st
 }
 
 RegionLookup screenRegionLookup() {
-  return [](const std::string&) { return std::string(); };
+  return [](const std::string& number) {
+    return MobileRegionDetector::sharedInstance().detectRegionCode(number);
+  };
 }
 
 const char* blockReasonWords(BlockReason reason) {

@@ -14,7 +14,8 @@
 // a JSON object or holds a member of the wrong type.
 std::optional<IncomingCallInfo> parseScreenInputLine(const std::string& line, std::string* error);
 
-// The region lookup of the rule tester.
+// The region lookup of the rule tester: the mobile region detector of the
+// device root's data directory.
 RegionLookup screenRegionLookup();
 
 // A reason in words, for people.

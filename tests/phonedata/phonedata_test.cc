@@ -213,20 +213,6 @@ TEST(PhoneDataBadFiles, NothingOutsideTheFileIsRead) {
   }
 }
 
-TEST(PhoneDataBadFiles, UnsortedIndexMissesButStaysInside) {
-  std::vector<Entry> reversed(kEntries.rbegin(), kEntries.rend());
-  const PhoneData db(makeDatabase("1", reversed));
-  size_t found = 0;
-  for (const Entry& entry : kEntries) {
-    const PhoneRecord result = db._lookUp(entry.prefix);
-    if (!result.empty()) {
-      ++found;
-      EXPECT_EQ(result.phonePrefix, entry.prefix);
-    }
-  }
-  EXPECT_LT(found, kEntries.size());
-}
-
 TEST(PhoneDataVersion, HeaderText) {
   struct Case {
     std::string version;

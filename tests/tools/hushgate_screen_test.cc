@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "support/temp_root.h"
@@ -74,6 +75,39 @@ TEST_F(HushgateScreenTest, RefusesBadUsageAndUnreadableDocuments) {
   EXPECT_EQ(run("\"$BIN\" --pref '" + root_.at("/missing.json") + "' 1").status, 2);
   root_.write("/broken.json", "{\"enabled\":");
   EXPECT_EQ(run("\"$BIN\" --pref '" + root_.at("/broken.json") + "' 1").status, 2);
+}
+
+// The mobile region rule with the database that the build made from open data.
+TEST_F(HushgateScreenTest, BlocksMobileRegionsWithTheBuiltDatabase) {
+  namespace fs = std::filesystem;
+  const fs::path data = root_.at("/var/mobile/hushgate");
+  fs::create_directories(data);
+  int copied = 0;
+  for (const auto& entry : fs::directory_iterator(HUSHGATE_PHONEDATA_DIR)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("phone-", 0) == 0 && entry.path().extension() == ".dat") {
+      fs::copy_file(entry.path(), data / name);
+      ++copied;
+    }
+  }
+  ASSERT_EQ(copied, 1) << "the build makes exactly one database in " HUSHGATE_PHONEDATA_DIR;
+
+  // 0571 Hangzhou, by the geocoder's place of the blocks 1358888 and 1390571;
+  // 1380013 is a Beijing block.
+  root_.write("/var/mobile/hushgate/hushgate-pref.json",
+              R"({"enabled":true,"mobile-blocked-cities-flattened":["0571"],)"
+              R"("ignored-prefixes":[["12583?","^12583\\d\\d+",""]]})");
+  EXPECT_EQ(run("\"$BIN\" 13588886666 +8613905710000 125831139057100001 13800138000 "
+                "1358888666 05718888666")
+                .out,
+            "{\"number\":\"13588886666\",\"reason\":3,\"detail\":\"\"}\n"
+            "{\"number\":\"+8613905710000\",\"reason\":3,\"detail\":\"\"}\n"
+            "{\"number\":\"125831139057100001\",\"reason\":0,\"detail\":\"\"}\n"
+            "{\"number\":\"13800138000\",\"reason\":0,\"detail\":\"\"}\n"
+            "{\"number\":\"1358888666\",\"reason\":0,\"detail\":\"\"}\n"
+            "{\"number\":\"05718888666\",\"reason\":0,\"detail\":\"\"}\n");
+  EXPECT_EQ(run("\"$BIN\" 12583113905710000").out,
+            "{\"number\":\"12583113905710000\",\"reason\":3,\"detail\":\"\"}\n");
 }
 
 }  // namespace

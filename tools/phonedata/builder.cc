@@ -41,23 +41,26 @@ BuildOutput buildPhoneData(const Geocoder& geocoder) {
       continue;
     }
     auto [it, added] = resolved.try_emplace(description);
-    Resolved& place = it->second;
+    Resolved& resolution = it->second;
     if (added) {
-      place.place = parsePlace(description);
-      if (place.place) place.match = matcher.match(description, *place.place);
-      if (place.match) {
-        place.record = formatRecord(place.place->province, place.place->cities.front(),
-                                    kUnknownZipCode, place.match->code);
-      } else if (place.place) {
+      resolution.place = parsePlace(description);
+      if (resolution.place) resolution.match = matcher.match(description, *resolution.place);
+      if (resolution.match) {
+        // The source knows no postal codes: the placeholder keeps the region
+        // code the fourth field (an empty field would shift it).
+        resolution.record =
+            formatRecord(resolution.place->province, resolution.place->cities.front(),
+                         kUnknownZipCode, resolution.match->code);
+      } else if (resolution.place) {
         stats.unmappedPlaces.push_back(description);
       }
     }
-    if (!place.place) {
+    if (!resolution.place) {
       ++stats.countryLevelBlocks;
       continue;
     }
     ++stats.cityLevelBlocks;
-    if (!place.match) {
+    if (!resolution.match) {
       ++stats.unmappedBlocks;
       continue;
     }
@@ -66,8 +69,8 @@ BuildOutput buildPhoneData(const Geocoder& geocoder) {
       ++stats.untypedBlocks;
       continue;
     }
-    ++stats.mappedBlocks[static_cast<size_t>(place.match->kind)];
-    entries.push_back(BlockEntry{block, type, place.record});
+    ++stats.mappedBlocks[static_cast<size_t>(resolution.match->kind)];
+    entries.push_back(BlockEntry{block, type, resolution.record});
   }
   output.database = encodeDatabase(std::move(entries));
   return output;

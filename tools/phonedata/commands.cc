@@ -29,7 +29,7 @@ int usageError(std::ostream& err, const std::string& problem) {
   return 2;
 }
 
-// The bytes of a valid database file; nullopt after reporting why not.
+// The summary of a valid database file; nullopt after reporting why not.
 std::optional<DatabaseSummary> readDatabase(const std::string& path, std::ostream& err) {
   std::error_code error;
   const fs::file_status status = fs::status(path, error);
@@ -64,13 +64,43 @@ void removeOtherDatabases(const fs::path& directory, const fs::path& keep, std::
   for (fs::directory_iterator it(directory, error); !error && it != fs::directory_iterator();
        it.increment(error)) {
     const std::string name = it->path().filename().string();
-    if (name != keep.filename().string() && name.starts_with("phone-") && name.ends_with(".dat")) {
+    std::error_code statError;
+    if (name != keep.filename().string() && name.starts_with("phone-") && name.ends_with(".dat") &&
+        !it->is_directory(statError)) {
       stale.push_back(it->path());
     }
   }
   for (const fs::path& path : stale) {
     if (fs::remove(path, error)) out << "removed " << path.string() << "\n";
   }
+}
+
+void printBuildReport(const BuildOutput& output, const fs::path& datPath,
+                      const fs::path& citiesPath, std::ostream& out, std::ostream& err) {
+  const BuildStats& stats = output.stats;
+  const EncodedDatabase& db = output.database;
+  auto mapped = [&stats](MatchKind kind) { return stats.mappedBlocks[static_cast<size_t>(kind)]; };
+
+  out << "area codes: " << stats.landlineCodes << " at city level";
+  if (!stats.landlineUnplaced.empty()) {
+    out << " (known only at country level:";
+    for (const std::string& code : stats.landlineUnplaced) out << " " << code;
+    out << ")";
+  }
+  out << "\nmobile blocks: " << stats.blocks << " asked, " << stats.cityLevelBlocks
+      << " at city level, " << stats.countryLevelBlocks << " country only, " << stats.invalidBlocks
+      << " not valid\n"
+      << "mapped to an area code: "
+      << mapped(MatchKind::kExact) + mapped(MatchKind::kCity) + mapped(MatchKind::kAlias) << " of "
+      << stats.cityLevelBlocks << " (same description " << mapped(MatchKind::kExact)
+      << ", same city " << mapped(MatchKind::kCity) << ", alias table " << mapped(MatchKind::kAlias)
+      << "); unmapped " << stats.unmappedBlocks << ", no carrier " << stats.untypedBlocks << "\n";
+  for (const std::string& place : stats.unmappedPlaces) {
+    err << kProgram << ": warning: no area code for \"" << place << "\"\n";
+  }
+  out << "wrote " << datPath.string() << ": version " << db.version << ", " << db.entryCount
+      << " entries, " << db.recordCount << " records, " << db.bytes.size() << " bytes\n"
+      << "wrote " << citiesPath.string() << ": " << output.citiesJson.size() << " bytes\n";
 }
 
 int runBuild(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
@@ -97,9 +127,7 @@ int runBuild(std::span<const std::string> args, std::ostream& out, std::ostream&
     err << kProgram << ": build failed: " << e.what() << "\n";
     return 1;
   }
-  const BuildStats& stats = output.stats;
   const EncodedDatabase& db = output.database;
-
   const fs::path datPath = outDir / ("phone-" + db.version + ".dat");
   const fs::path citiesPath = outDir / "cities.json";
   // The database first: cities.json is the build's output file, so its
@@ -116,29 +144,7 @@ int runBuild(std::span<const std::string> args, std::ostream& out, std::ostream&
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
-  out << "area codes: " << stats.landlineCodes << " at city level";
-  if (!stats.landlineUnplaced.empty()) {
-    out << " (known only at country level:";
-    for (const std::string& code : stats.landlineUnplaced) out << " " << code;
-    out << ")";
-  }
-  out << "\n";
-  out << "mobile blocks: " << stats.blocks << " asked, " << stats.cityLevelBlocks
-      << " at city level, " << stats.countryLevelBlocks << " country only, " << stats.invalidBlocks
-      << " not valid\n";
-  out << "mapped to an area code: "
-      << stats.mappedBlocks[0] + stats.mappedBlocks[1] + stats.mappedBlocks[2] << " of "
-      << stats.cityLevelBlocks << " (same description "
-      << stats.mappedBlocks[static_cast<size_t>(MatchKind::kExact)] << ", same city "
-      << stats.mappedBlocks[static_cast<size_t>(MatchKind::kCity)] << ", alias table "
-      << stats.mappedBlocks[static_cast<size_t>(MatchKind::kAlias)] << "); unmapped "
-      << stats.unmappedBlocks << ", no carrier " << stats.untypedBlocks << "\n";
-  for (const std::string& place : stats.unmappedPlaces) {
-    err << kProgram << ": warning: no area code for \"" << place << "\"\n";
-  }
-  out << "wrote " << datPath.string() << ": version " << db.version << ", " << db.entryCount
-      << " entries, " << db.recordCount << " records, " << db.bytes.size() << " bytes\n";
-  out << "wrote " << citiesPath.string() << ": " << output.citiesJson.size() << " bytes\n";
+  printBuildReport(output, datPath, citiesPath, out, err);
   out << "took " << seconds << " s\n";
   return 0;
 }

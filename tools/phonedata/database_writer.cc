@@ -89,10 +89,13 @@ EncodedDatabase encodeDatabase(std::vector<BlockEntry> entries) {
     bytes.push_back(static_cast<char>(entry.type));
   }
 
+  // The last four decimal digits of the checksum of everything after them.
   std::string version(kVersionSize, '0');
   uint32_t checksum = fnv1a(std::string_view(bytes).substr(kVersionSize));
-  for (size_t i = kVersionSize; i-- > 0; checksum /= 10)
+  for (size_t i = kVersionSize; i-- > 0;) {
     version[i] = static_cast<char>('0' + checksum % 10);
+    checksum /= 10;
+  }
   bytes.replace(0, kVersionSize, version);
   return EncodedDatabase{version, std::move(bytes), entries.size(), recordOffsets.size()};
 }

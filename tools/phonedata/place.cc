@@ -61,7 +61,7 @@ constexpr std::string_view kPeoples[] = {
 
 // Misspellings in the source's descriptions and their correct names.
 constexpr std::array<std::pair<std::string_view, std::string_view>, 1> kCorrections = {{
-    {"株州", "株洲"},  // 0731 names 株洲 so; the mobile blocks spell it right
+    {"株州", "株洲"},  // in the description of 0731; the mobile data spells it right
 }};
 
 // A UTF-8 text of at least two characters (every character here is 3 bytes).
