@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The main job: a fresh device with the example rules and caller-identification
-# database, and the example calls judged as the phone would judge them.
+# The main job: a fresh simulated phone with the tweak injected, the example
+# rules, a caller-identification database and the number-location database;
+# the example calls played through the home-screen host, then the recents
+# list of the Phone application host with the blocked calls marked.
 #   scripts/demo.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,12 +12,20 @@ root=$(mktemp -d "${TMPDIR:-/tmp}/hushgate-demo-XXXXXX")
 trap 'rm -rf "$root"' EXIT
 export HUSHGATE_ROOT=$root
 
-mkdir -p "$root/var/mobile/hushgate" "$root/var/mobile/Library/CallDirectory"
+scripts/make-device.sh "$build" "$root"
 cp data/example/rules.json "$root/var/mobile/hushgate/hushgate-pref.json"
 sqlite3 "$root/var/mobile/Library/CallDirectory/CallDirectory.db" < data/example/caller-id.sql
-if compgen -G "$build/data/phone-*.dat" >/dev/null; then
-  cp "$build"/data/phone-*.dat "$root/var/mobile/hushgate/"
-fi
 
-echo "== example rules: data/example/rules.json; example calls: data/example/calls.jsonl"
-"$build/tools/hushgate-screen" --table < data/example/calls.jsonl
+echo "== The home screen screens the example calls (data/example/call-script.jsonl)"
+echo "   with the example rules (data/example/rules.json):"
+"$build/hosts/springboard" data/example/call-script.jsonl > "$root/springboard.out"
+"$build/tools/hushgate-report" calls data/example/call-script.jsonl < "$root/springboard.out"
+
+echo
+echo "== The block history it wrote:"
+cat "$root/var/mobile/Containers/Data/Application/com.apple.mobilephone/Documents/hushgate-history.txt"
+
+echo
+echo "== The Phone application's recents list (data/example/recents.json):"
+"$build/hosts/mobilephone" data/example/recents.json > "$root/mobilephone.out"
+"$build/tools/hushgate-report" recents data/example/recents.json < "$root/mobilephone.out"

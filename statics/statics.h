@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ui_graphics.h"
+
 // The text without white space and new lines at both ends: the Unicode Z*
 // categories, tab, U+000A to U+000D and U+0085.
 std::string trimming(std::string_view text);
@@ -35,10 +37,7 @@ int compareToVersion(std::string_view a, std::string_view b);
 bool isVersionStringGE(std::string_view a, std::string_view b);
 
 // The platform colour: components from 0 to 1.
-struct Color {
-  float red = 0, green = 0, blue = 0, alpha = 0;
-  bool operator==(const Color&) const = default;
-};
+using Color = platform::UIColor;
 
 // "FF6666", "#ff6666", " 0xFF6666 " and the like: trimmed and upper-cased,
 // then a leading "0X" and then a leading "#" removed; exactly six characters

@@ -25,6 +25,8 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kGlobalQueueThreads = 4;
 constexpr std::chrono::milliseconds kCheckInterval(10);
+constexpr std::chrono::milliseconds kLongestTimeout =
+    std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::nanoseconds::max());
 
 // Runs one task; an exception must not unwind through the loop or kill a worker.
 void runTask(const Task& task) noexcept {
@@ -217,7 +219,10 @@ bool runMainLoopUntil(const std::function<bool()>& done, std::chrono::millisecon
   if (runtime == nullptr) return done();
   boost::asio::io_context& loop = runtime->main();
   loop.restart();
-  const Clock::time_point deadline = deadlineAfter(timeout);
+  // A timeout too long for a nanosecond count (milliseconds::max()) means no
+  // time limit; converting it would overflow into the past.
+  const Clock::time_point deadline =
+      timeout >= kLongestTimeout ? Clock::time_point::max() : deadlineAfter(timeout);
   while (!done()) {
     const Clock::time_point now = Clock::now();
     if (now >= deadline) return false;

@@ -98,6 +98,16 @@ TEST(MainQueueTest, RunUntilNoticesConditionWithoutTasks) {
   setter.join();
 }
 
+TEST(MainQueueTest, LongestTimeoutWaitsForTheCondition) {
+  // milliseconds::max() overflows a nanosecond count: it must mean "no limit",
+  // not a deadline in the past.
+  bool ran = false;
+  platform::afterOnMainQueue(0.05, [&ran] { ran = true; });
+  const Clock::time_point start = Clock::now();
+  EXPECT_TRUE(platform::runMainLoopUntil([&ran] { return ran; }, std::chrono::milliseconds::max()));
+  EXPECT_GE(Clock::now() - start, 40ms);
+}
+
 TEST(MainQueueTest, LoopCanBeRunAgainAndAgain) {
   // Alternates the ways of running the loop; a stop must not stick to the next run.
   for (int round = 0; round < 3; ++round) {

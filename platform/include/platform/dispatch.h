@@ -52,7 +52,8 @@ void runMainLoop();
 void stopMainLoop();
 // Runs the built-in main loop on the calling thread until done() returns true
 // (checked after every task and at least every 10 ms), the timeout passes or
-// stopMainLoop() is called. Returns done()'s last answer. For tools and tests.
+// stopMainLoop() is called. Returns done()'s last answer. A timeout of
+// milliseconds::max() waits without limit. For tools, hosts and tests.
 bool runMainLoopUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 // Runs the built-in main loop for the given time (or until stopMainLoop()).
 void runMainLoopFor(std::chrono::milliseconds duration);
