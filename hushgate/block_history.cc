@@ -2,14 +2,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/bundle.h"
 #include "statics/atomic_file.h"
 #include "statics/format.h"
 #include "statics/json_document.h"
 
 namespace {
-
-constexpr char kPhoneApplication[] = "com.apple.mobilephone";
 
 // Reads the "u" text of a line that is one JSON object without building the
 // document: the loader runs on the Phone application's main thread for every
@@ -87,20 +84,6 @@ class UniqueIdReader final : public nlohmann::json_sax<nlohmann::json> {
 };
 
 }  // namespace
-
-std::string mpHistoryFilePathInContainer(std::string_view containerPath) {
-  return stringWithFormat("%@/Documents/%@", containerPath, kMPHistoryFileName);
-}
-
-std::string mpHistoryFilePathFromOutside() {
-  const auto proxy = platform::LSBundleProxy::bundleProxyForIdentifier(kPhoneApplication);
-  if (!proxy) return {};
-  return mpHistoryFilePathInContainer(proxy->dataContainerURL());
-}
-
-std::string mpHistoryFilePathInPhoneApplication() {
-  return mpHistoryFilePathInContainer(platform::NSHomeDirectory());
-}
 
 std::vector<std::string> blockedCallUniqueIdsFromHistory(std::string_view text) {
   std::vector<std::string> ids;

@@ -1,4 +1,5 @@
-// The block history file: where it lies and how the Phone side reads it.
+// The block history file: how the Phone side reads it (where it lies:
+// statics/history_file.h).
 //
 // The file "hushgate-history.txt" lies in the "Documents" folder of the Phone
 // application's data container and holds one BlockRecord per line (see
@@ -10,25 +11,7 @@
 #include <string_view>
 #include <vector>
 
-inline constexpr char kMPHistoryFileName[] = "hushgate-history.txt";
-
-// Posted after each appended record.
-inline constexpr char kMPBlockHistoryAddedNotification[] =
-    "com.tevrin.hushgate.mp-block-history-added";
-// Posted by the settings application after it replaced the file.
-inline constexpr char kMPHistoryFileChangedNotification[] =
-    "com.tevrin.hushgate.mp-history-file-changed";
-
-// "%@/Documents/%@" with a data container path and the file name.
-std::string mpHistoryFilePathInContainer(std::string_view containerPath);
-
-// The path as another process finds it: the data container of
-// "com.apple.mobilephone" through LSBundleProxy.
-std::string mpHistoryFilePathFromOutside();
-
-// The path inside the Phone application itself: its home directory is the
-// container.
-std::string mpHistoryFilePathInPhoneApplication();
+#include "statics/history_file.h"
 
 // The unique ids ("u") of the records of a history text, in file order,
 // duplicates kept. The text is split at every "\n"; a piece that is empty or

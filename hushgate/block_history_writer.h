@@ -11,7 +11,7 @@
 #include <mutex>
 #include <string>
 
-#include "hushgate/block_record.h"
+#include "statics/block_record.h"
 #include "platform/telephony.h"
 #include "statics/unique_fd.h"
 
@@ -25,7 +25,7 @@ class BlockHistoryWriter {
  public:
   using Clock = std::function<std::chrono::system_clock::time_point()>;
 
-  // Writes to the file at mpHistoryFilePath (see block_history.h for where it
+  // Writes to the file at mpHistoryFilePath (see statics/history_file.h for where it
   // lies). The clock gives the time of each record; the system clock by
   // default. Opens nothing yet.
   explicit BlockHistoryWriter(std::string mpHistoryFilePath, Clock clock = {});

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   g++ make cmake pkg-config clang-format
   libicu-dev nlohmann-json3-dev libsqlite3-dev sqlite3 libboost-dev zlib1g-dev
-  libphonenumber-dev
+  libphonenumber-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
 )

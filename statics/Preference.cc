@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -76,11 +77,41 @@ Preference::Preference() {
   mpPref_ = objectOr(loadMPPref(), defaultMPPref());
 }
 
+namespace {
+
+// The process-wide instance: made once under the mutex, then read without it.
+// It lives until the process ends (or a test resets it).
+struct SharedPreference {
+  std::mutex mutex;
+  std::atomic<Preference*> instance{nullptr};
+};
+
+SharedPreference& sharedPreference() {
+  static SharedPreference* state = new SharedPreference();
+  return *state;
+}
+
+}  // namespace
+
 Preference& Preference::sharedInstance() {
-  static std::once_flag once;
-  static Preference* instance = nullptr;  // lives until the process ends
-  std::call_once(once, [] { instance = new Preference(); });
+  SharedPreference& shared = sharedPreference();
+  if (Preference* instance = shared.instance.load(std::memory_order_acquire)) return *instance;
+  std::lock_guard lock(shared.mutex);
+  Preference* instance = shared.instance.load(std::memory_order_relaxed);
+  if (instance == nullptr) {
+    instance = new Preference();
+    shared.instance.store(instance, std::memory_order_release);
+  }
   return *instance;
+}
+
+void Preference::resetSharedInstanceForTesting() {
+  SharedPreference& shared = sharedPreference();
+  {
+    std::lock_guard lock(shared.mutex);
+    delete shared.instance.exchange(nullptr, std::memory_order_acq_rel);
+  }
+  resetMigrationForTesting();
 }
 
 std::unique_ptr<Preference> Preference::makeForTesting() {

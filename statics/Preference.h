@@ -73,6 +73,11 @@ class Preference {
   // migration flag set back so that the next migrate() acts again.
   static std::unique_ptr<Preference> makeForTesting();
   static void resetMigrationForTesting();
+  // For tests only: destroys the process-wide instance and sets the migration
+  // flag back, so that the next sharedInstance() makes a new one as at process
+  // start (under the device root then in force). No reference to the old
+  // instance may be used afterwards, and no other thread may be using it.
+  static void resetSharedInstanceForTesting();
 
   Preference(const Preference&) = delete;
   Preference& operator=(const Preference&) = delete;

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "hushgate/block_record.h"
+#include "statics/block_record.h"
 #include "platform/bundle.h"
 #include "statics/json_document.h"
 #include "support/temp_root.h"

@@ -1,4 +1,4 @@
-#include "hushgate/block_record.h"
+#include "statics/block_record.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

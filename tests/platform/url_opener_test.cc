@@ -87,7 +87,7 @@ TEST_F(UrlOpenerTest, DeviceHandlerGetsTheUrlAsItsOneArgument) {
 
 TEST_F(UrlOpenerTest, HandlerStartsWithAFreshSignalState) {
   writeScript("/Library/URLHandlers/probe",
-              "/bin/grep -E '^Sig(Blk|Ign)' /proc/$$/status > '" + root_.at("/out.tmp") +
+              "/bin/grep -E '^Sig(Blk|Ign)' /proc/self/status > '" + root_.at("/out.tmp") +
                   "'\n/bin/mv '" + root_.at("/out.tmp") + "' '" + root_.at("/out") + "'\n");
   // A host may block the stop signals in every thread.
   sigset_t blocked, previous;

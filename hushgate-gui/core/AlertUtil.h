@@ -1,0 +1,38 @@
+// Every alert, confirmation question and progress overlay of the settings
+// application goes through here. Alerts are presented by the presenter (the
+// key window's root view controller). There is never more than one overlay:
+// a new one first dismisses the one in the slot. Main thread only.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace gui {
+
+// Fixed button texts (not looked up in the localisation table).
+inline constexpr char kAlertConfirmTitle[] = "确定";
+inline constexpr char kAlertCancelTitle[] = "取消";
+
+class AlertUtil {
+ public:
+  // An alert with one "确定" button (default style); tapping it closes the
+  // alert, then runs onConfirm if given.
+  static void showInfo(std::optional<std::string> title, std::optional<std::string> message,
+                       std::function<void()> onConfirm = {});
+
+  // An alert with "取消" (cancel style; only closes) then "确定" (destructive
+  // when isDanger, else default; closes, then runs onConfirm if given).
+  static void showQuery(std::optional<std::string> title, std::optional<std::string> message,
+                        bool isDanger, std::function<void()> onConfirm = {});
+
+  // The overlay slot.
+  static void showWaitingHud(std::optional<std::string> text);   // spinning indicator
+  static void showProgressHud(std::optional<std::string> text);  // pie indicator
+  static void updateHudText(const std::string& text);            // nothing when empty
+  static void updateHudProgress(float progress);                 // nothing when empty
+  static void hideHud();                                         // nothing when empty
+  static bool isHudShown();
+};
+
+}  // namespace gui
