@@ -13,7 +13,7 @@
 
 #include "statics/block_record.h"
 #include "platform/telephony.h"
-#include "statics/unique_fd.h"
+#include "platform/unique_fd.h"
 
 // The record of a blocked call: "u" the call's uniqueProxyIdentifier ("" when
 // the call has none; readers that match calls skip an empty id), "p" its
@@ -69,5 +69,5 @@ class BlockHistoryWriter {
   const std::string mpHistoryFilePath_;
   const Clock clock_;
   mutable std::mutex mutex_;
-  UniqueFd mpHistoryFileHandle_;  // guarded by mutex_
+  platform::UniqueFd mpHistoryFileHandle_;  // guarded by mutex_
 };

@@ -16,7 +16,7 @@
 
 #include "platform/bundle.h"
 #include "platform/paths.h"
-#include "statics/unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace {
 
@@ -114,7 +114,7 @@ std::string logTimestamp(double secondsSince1970) {
 void logMessage(std::string_view message) {
   // Without O_CREAT: a missing file means logging is off. O_NONBLOCK keeps a
   // FIFO without a reader from blocking the caller.
-  UniqueFd fd(
+  platform::UniqueFd fd(
       ::open(logFilePath().c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (!fd.valid()) return;
   std::string line = TimestampFormatter::instance().format(nowInMilliseconds());

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "statics/unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ class TemporaryFile {
 }  // namespace
 
 std::optional<std::string> readWholeFile(const std::string& path) {
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  platform::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (!fd.valid()) return std::nullopt;
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
@@ -75,7 +75,7 @@ std::string writeFileAtomically(const std::string& path, std::string_view bytes)
   if (name.empty()) return errorText("cannot write", path, EISDIR);
 
   std::string pattern = folder + "/." + name + ".XXXXXX";
-  UniqueFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
+  platform::UniqueFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
   if (!fd.valid()) return errorText("cannot create a temporary file for", path, errno);
   TemporaryFile temporary(pattern);
 
@@ -100,7 +100,7 @@ std::string writeFileAtomically(const std::string& path, std::string_view bytes)
   // Make the rename itself durable. The new content is in place whatever
   // happens here, and some file systems cannot flush a folder, so a failure
   // is not reported.
-  UniqueFd directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  platform::UniqueFd directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (directory.valid()) (void)::fsync(directory.get());
   return {};
 }

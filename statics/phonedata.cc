@@ -9,7 +9,7 @@
 #include <cstring>
 #include <utility>
 
-#include "statics/unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ uint32_t loadLittleEndian32(const uint8_t* p) {
 // Reads a whole regular file. Opening does not wait for a FIFO's writer, and
 // anything but a regular file is refused.
 bool readRegularFile(const std::string& path, std::vector<uint8_t>* bytes) {
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  platform::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd.valid()) return false;
   struct stat st;
   if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;

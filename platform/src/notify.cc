@@ -24,13 +24,13 @@
 
 #include "no_destructor.h"
 #include "platform/paths.h"
-#include "unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace platform {
 
 namespace {
 
-using internal::UniqueFd;
+using platform::UniqueFd;
 
 constexpr uint32_t kWatchMask = IN_CLOSE_WRITE | IN_ONLYDIR;
 

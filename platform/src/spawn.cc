@@ -13,7 +13,7 @@
 #include <system_error>
 #include <thread>
 
-#include "unique_fd.h"
+#include "platform/unique_fd.h"
 
 extern char** environ;
 

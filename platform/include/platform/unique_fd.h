@@ -1,9 +1,11 @@
-// An owned file descriptor, closed when it goes out of scope.
+// Owns one file descriptor and closes it when it goes away.
 #pragma once
 
 #include <unistd.h>
 
 #include <utility>
+
+namespace platform {
 
 class UniqueFd {
  public:
@@ -12,24 +14,24 @@ class UniqueFd {
   ~UniqueFd() { reset(); }
   UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
   UniqueFd& operator=(UniqueFd&& other) noexcept {
-    if (this != &other) {
-      reset();
-      fd_ = std::exchange(other.fd_, -1);
-    }
+    if (this != &other) reset(std::exchange(other.fd_, -1));
     return *this;
   }
   UniqueFd(const UniqueFd&) = delete;
   UniqueFd& operator=(const UniqueFd&) = delete;
 
-  bool valid() const { return fd_ >= 0; }
   int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
 
-  // Closes the descriptor now; returns close()'s result (0 when none was open).
-  int reset() {
-    if (fd_ < 0) return 0;
-    return ::close(std::exchange(fd_, -1));
+  // Closes the descriptor held (if any) and takes fd; returns close()'s
+  // result, 0 when none was open.
+  int reset(int fd = -1) {
+    const int old = std::exchange(fd_, fd);
+    return old >= 0 ? ::close(old) : 0;
   }
 
  private:
   int fd_ = -1;
 };
+
+}  // namespace platform
