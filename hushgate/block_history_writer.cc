@@ -107,9 +107,9 @@ void BlockHistoryWriter::openLocked() {
   // written is still appended to. O_NONBLOCK keeps a FIFO placed there from
   // stalling the open; it is refused below.
   constexpr int kFlags = O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-  UniqueFd fd(::open(mpHistoryFilePath_.c_str(), O_RDWR | kFlags, 0644));
+  platform::UniqueFd fd(::open(mpHistoryFilePath_.c_str(), O_RDWR | kFlags, 0644));
   if (!fd.valid() && errno == EACCES) {
-    fd = UniqueFd(::open(mpHistoryFilePath_.c_str(), O_WRONLY | kFlags, 0644));
+    fd = platform::UniqueFd(::open(mpHistoryFilePath_.c_str(), O_WRONLY | kFlags, 0644));
   }
   struct stat info {};
   if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
