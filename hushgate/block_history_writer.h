@@ -11,9 +11,9 @@
 #include <mutex>
 #include <string>
 
-#include "statics/block_record.h"
 #include "platform/telephony.h"
 #include "platform/unique_fd.h"
+#include "statics/block_record.h"
 
 // The record of a blocked call: "u" the call's uniqueProxyIdentifier ("" when
 // the call has none; readers that match calls skip an empty id), "p" its

@@ -5,8 +5,8 @@
 #include <chrono>
 #include <cstdio>
 
-#include "statics/block_record.h"
 #include "platform/bundle.h"
+#include "statics/block_record.h"
 #include "statics/json_document.h"
 #include "support/temp_root.h"
 
