@@ -23,8 +23,13 @@ std::string localizedString(std::string_view key);
 // A table by language ("zh_CN" or "en"; any other name gives the English one).
 const std::map<std::string, std::string>& localizationTable(std::string_view language);
 
-// The language in force: "zh_CN" or "en".
+// The language in force: "zh_CN" or "en". Until setLanguage is called, the
+// one the locale asks for, as languageFromLocale() found it on first use.
 std::string currentLanguage();
+
+// The language the locale asks for now: "zh_CN" when the first of LC_ALL,
+// LC_MESSAGES and LANG that is set and not empty begins with "zh", else "en".
+std::string languageFromLocale();
 
 // For tests and the front end: choose a language ("zh_CN" or "en"; a name
 // beginning with "zh" chooses Chinese, any other English).

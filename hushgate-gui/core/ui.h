@@ -109,12 +109,13 @@ class Presenter {
   virtual bool canOpenURL(const std::string& url) = 0;
   virtual void openURL(const std::string& url) = 0;
   virtual void setPasteboardString(const std::string& text) = 0;  // UIPasteboard generalPasteboard
-  virtual void suspend() = 0;                                     // "suspend": back to the home screen
-  virtual void terminate() = 0;                                   // "terminateWithSuccess"
+  virtual void suspend() = 0;    // "suspend": back to the home screen
+  virtual void terminate() = 0;  // "terminateWithSuccess"
 };
 
 // The process's presenter (set by the front end or a test before any screen
-// runs); presenter() must not be called before.
+// runs; nullptr unsets it). Without one, presenter() gives a stand-in that
+// shows nothing and answers no.
 void setPresenter(Presenter* presenter);
 Presenter& presenter();
 

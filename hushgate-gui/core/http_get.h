@@ -1,0 +1,33 @@
+// One HTTP GET with a time-out, over libcurl: the small part of an HTTP client
+// that the settings application needs. Blocks the calling thread: run it on a
+// background queue. Redirects are followed (at most 5, HTTP and HTTPS only).
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+namespace gui {
+
+// Sets the HTTP library up for the process, once. Call it on the main thread
+// before the first request: set up on a worker thread, the TLS library ties
+// its process-wide state to that thread and never frees it. httpGet calls it
+// too, for callers that did not.
+void initHttpClient();
+
+struct HttpResponse {
+  long status = 0;
+  std::string contentType;  // the Content-Type header as sent, "" without one
+  std::string body;
+};
+
+// The response, or nullopt when there is none (bad URL, no connection, time-out
+// for the whole exchange, a body larger than 4 MiB), with the reason in *error.
+std::optional<HttpResponse> httpGet(const std::string& url, std::chrono::milliseconds timeout,
+                                    std::string* error);
+
+// The media type of a Content-Type value, lower-cased, without parameters and
+// white space: "Application/JSON; charset=utf-8" gives "application/json".
+std::string mediaType(const std::string& contentType);
+
+}  // namespace gui

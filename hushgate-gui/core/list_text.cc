@@ -1,0 +1,125 @@
+#include "hushgate-gui/core/list_text.h"
+
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/utf8.h>
+
+#include <cstdint>
+#include <cstring>
+
+#include "statics/statics.h"
+
+namespace gui {
+
+namespace {
+
+// The platform's whitespaceAndNewlineCharacterSet.
+bool isWhitespaceOrNewline(UChar32 c) {
+  if (c == 0x09 || (c >= 0x0A && c <= 0x0D) || c == 0x85) return true;
+  const int8_t type = u_charType(c);
+  return type == U_SPACE_SEPARATOR || type == U_LINE_SEPARATOR || type == U_PARAGRAPH_SEPARATOR;
+}
+
+// Replaces every non-overlapping occurrence of from, left to right, once.
+std::string replacingOccurrences(std::string_view text, std::string_view from,
+                                 std::string_view to) {
+  std::string result;
+  size_t start = 0;
+  for (size_t found; (found = text.find(from, start)) != std::string_view::npos;
+       start = found + from.size()) {
+    result.append(text.substr(start, found - start));
+    result.append(to);
+  }
+  result.append(text.substr(start));
+  return result;
+}
+
+bool allAllowed(std::string_view text, const char* allowed) {
+  if (allowed == nullptr) return true;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  const auto size = static_cast<int32_t>(text.size());
+  for (int32_t i = 0; i < size;) {
+    UChar32 c = 0;
+    U8_NEXT(bytes, i, size, c);
+    if (c <= 0 || c > 0x7F || std::strchr(allowed, static_cast<char>(c)) == nullptr) return false;
+  }
+  return true;
+}
+
+bool isWellFormedUtf8(std::string_view text) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  const auto size = static_cast<int32_t>(text.size());
+  for (int32_t i = 0; i < size;) {
+    UChar32 c = 0;
+    U8_NEXT(bytes, i, size, c);
+    if (c < 0) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string removingWhitespace(std::string_view text, bool alsoHyphens) {
+  std::string result;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  const auto size = static_cast<int64_t>(text.size());
+  for (int64_t i = 0; i < size;) {
+    const int64_t start = i;
+    UChar32 c = 0;
+    U8_NEXT(bytes, i, size, c);
+    // An ill-formed byte is kept as it is.
+    if (c >= 0 && (isWhitespaceOrNewline(c) || (alsoHyphens && c == '-'))) continue;
+    result.append(text.substr(static_cast<size_t>(start), static_cast<size_t>(i - start)));
+  }
+  return result;
+}
+
+std::string collapseWildcards(std::string_view pattern) {
+  std::string result = replacingOccurrences(pattern, "**", "*");
+  result = replacingOccurrences(result, "*?", "*");
+  return replacingOccurrences(result, "?*", "*");
+}
+
+bool hasWildcardRun(std::string_view pattern) {
+  return pattern.find("**") != std::string_view::npos ||
+         pattern.find("*?") != std::string_view::npos ||
+         pattern.find("?*") != std::string_view::npos;
+}
+
+std::string blacklistExpression(std::string_view pattern) {
+  const std::string digits = replacingOccurrences(pattern, "*", "\\d*");
+  return "^" + replacingOccurrences(digits, "?", "\\d") + "$";
+}
+
+std::string prefixExpression(std::string_view prefix) {
+  return "^" + replacingOccurrences(prefix, "?", "\\d") + "\\d+";
+}
+
+std::string normaliseBlacklistInput(std::string_view input) {
+  return collapseWildcards(removingWhitespace(input, /*alsoHyphens=*/true));
+}
+
+std::string normalisePrefixInput(std::string_view input) {
+  return removingWhitespace(input);
+}
+
+std::string normaliseKeywordInput(std::string_view input) {
+  return trimming(input);
+}
+
+TextEdit decideTextEdit(std::string_view current, size_t location, size_t length,
+                        std::string_view replacement, const char* allowedCharacters,
+                        bool okOnTrimmedText) {
+  if (!isWellFormedUtf8(replacement) || !allAllowed(replacement, allowedCharacters)) return {};
+  icu::UnicodeString text = icu::UnicodeString::fromUTF8(current);
+  const auto units = static_cast<size_t>(text.length());
+  if (location > units || length > units - location) return {};
+  text.replace(static_cast<int32_t>(location), static_cast<int32_t>(length),
+               icu::UnicodeString::fromUTF8(replacement));
+  if (!okOnTrimmedText) return {true, !text.isEmpty()};
+  std::string result;
+  text.toUTF8String(result);
+  return {true, !trimming(result).empty()};
+}
+
+}  // namespace gui

@@ -1,0 +1,299 @@
+#include "hushgate-gui/core/HistoryVC.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/support/gui_test.h"
+#include "gui/support/manual_queue.h"
+#include "gui/support/notify_waiter.h"
+#include "gui/support/scoped_time_zone.h"
+#include "hushgate-gui/core/localization.h"
+#include "hushgate-gui/core/notification_center.h"
+#include "platform/notify.h"
+#include "statics/history_file.h"
+
+namespace {
+
+using gui::HistoryList;
+using gui::HistoryVC;
+using nlohmann::json;
+
+constexpr char kHistoryPath[] =
+    "/var/mobile/Containers/Data/Application/com.apple.mobilephone/Documents/"
+    "hushgate-history.txt";
+constexpr char kFileChanged[] = "com.tevrin.hushgate.mp-history-file-changed";
+constexpr char kDeletedByUser[] = "mp-history-deleted-by-user";
+
+class RecordingView : public HistoryVC::View {
+ public:
+  void reloadData() override { ++reloads; }
+  void deleteRow(size_t row) override { deletedRows.push_back(row); }
+  void setUserInteractionEnabled(bool enabled) override { interaction.push_back(enabled); }
+
+  int reloads = 0;
+  std::vector<size_t> deletedRows;
+  std::vector<bool> interaction;
+};
+
+json record(const std::string& id, const std::string& number, long long date, int reason,
+            const std::string& detail = "") {
+  return {{"u", id}, {"p", number}, {"d", date}, {"r", reason}, {"rd", detail}};
+}
+
+std::string line(const json& record) {
+  return record.dump() + "\n";
+}
+
+class HistoryVCTest : public gui_testing::GuiTest {
+ protected:
+  HistoryVCTest() {
+    std::filesystem::create_directories(
+        std::filesystem::path(root_.at(kHistoryPath)).parent_path());
+    // Oldest first in the file, newest first in the list.
+    *history_ = {newest_, middle_, oldest_};
+    root_.write(kHistoryPath, line(oldest_) + line(middle_) + line(newest_));
+    deletedToken_ = gui::NotificationCenter::defaultCenter().addObserverForName(
+        kDeletedByUser, [this](const gui::UserInfo&) { ++deletedByUser_; });
+    EXPECT_EQ(platform::notify_register_dispatch(kFileChanged, &notifyToken_, notifyQueue_,
+                                                 [this](int) { ++fileChanged_; }),
+              platform::NOTIFY_STATUS_OK);
+    screen_->setHistory(history_);
+    screen_->setView(&view_);
+    screen_->viewDidLoad();
+  }
+  ~HistoryVCTest() override {
+    gui::NotificationCenter::defaultCenter().removeObserver(deletedToken_);
+    platform::notify_cancel(notifyToken_);
+  }
+
+  // Deliveries of the system-wide notification: waits for `expected` and
+  // then a little longer, to see that no more come.
+  int fileChangedDeliveries(int expected) {
+    notifyQueue_.waitForTasks(static_cast<size_t>(expected), std::chrono::seconds(5));
+    if (expected == 0)
+      notifyQueue_.waitForTasks(1, std::chrono::milliseconds(300));
+    else
+      notifyQueue_.waitForTasks(static_cast<size_t>(expected) + 1, std::chrono::milliseconds(300));
+    notifyQueue_.runAll();
+    return fileChanged_;
+  }
+
+  std::string historyFile() const { return root_.read(kHistoryPath); }
+
+  const json newest_ = record("c", "13800138000", 1700000300, 4);
+  const json middle_ = record("b", "02088886666", 1700000200, 2);
+  const json oldest_ = record("a", "+8613912345678", 1700000100, 5, "广告推销");
+  std::shared_ptr<HistoryList> history_ = std::make_shared<HistoryList>();
+  std::shared_ptr<HistoryVC> screen_ = std::make_shared<HistoryVC>();
+  RecordingView view_;
+  gui_testing::ManualQueue notifyQueue_;
+  int notifyToken_ = 0;
+  int fileChanged_ = 0;
+  gui::ObserverToken deletedToken_ = 0;
+  int deletedByUser_ = 0;
+};
+
+TEST_F(HistoryVCTest, RowsShowTheNewestFirst) {
+  EXPECT_EQ(screen_->sceneIdentifier(), "sb.history");
+  EXPECT_EQ(screen_->numberOfSections(), 1u);
+  ASSERT_EQ(screen_->numberOfRows(), 3u);
+  EXPECT_EQ(screen_->cellForRow(0).phone, "13800138000");
+  EXPECT_EQ(screen_->cellForRow(1).phone, "02088886666");
+  EXPECT_EQ(screen_->cellForRow(2).phone, "+8613912345678");
+  EXPECT_EQ(screen_->cellForRow(2).reason, "广告推销");
+  EXPECT_EQ(screen_->cellForRow(3).phone, "");  // past the end: an empty cell
+  const auto actions = screen_->editActionsForRow(0);
+  ASSERT_EQ(actions.size(), 1u);
+  EXPECT_EQ(actions[0].title, gui::localizedString("delete"));
+  EXPECT_EQ(actions[0].style, gui::AlertActionStyle::Destructive);
+}
+
+TEST_F(HistoryVCTest, DeletingTheMiddleRecordRewritesTheOtherTwoOldestFirst) {
+  screen_->onDeleteRow(1);
+  EXPECT_EQ(*history_, (HistoryList{newest_, oldest_}));
+  EXPECT_EQ(historyFile(), line(oldest_) + line(newest_));
+  EXPECT_EQ(view_.deletedRows, std::vector<size_t>{1});
+  EXPECT_EQ(deletedByUser_, 1);
+  EXPECT_EQ(fileChangedDeliveries(1), 1);
+  EXPECT_TRUE(presenter_.pops.empty());
+}
+
+TEST_F(HistoryVCTest, DeletingTheLastRecordLeavesAnEmptyFileAndTheScreenOpen) {
+  *history_ = {newest_};
+  screen_->onDeleteRow(0);
+  EXPECT_EQ(screen_->numberOfRows(), 0u);
+  EXPECT_TRUE(root_.exists(kHistoryPath));
+  EXPECT_EQ(std::filesystem::file_size(root_.at(kHistoryPath)), 0u);
+  mainQueue().runAll();
+  EXPECT_TRUE(presenter_.pops.empty());
+  screen_->onDeleteRow(0);  // nothing left to delete: nothing happens
+  EXPECT_EQ(view_.deletedRows, std::vector<size_t>{0});
+  EXPECT_EQ(deletedByUser_, 1);
+}
+
+TEST_F(HistoryVCTest, DeleteAllConfirmedEmptiesTheFileAndClosesAfterFourTenths) {
+  screen_->onTrash();
+  const auto alert = presenter_.openAlert();
+  ASSERT_NE(alert, nullptr);
+  EXPECT_EQ(alert->title, gui::localizedString("trash-history-alert-title"));
+  EXPECT_EQ(alert->message, gui::localizedString("trash-history-alert-content"));
+  EXPECT_EQ(alert->actions.at(1)->style, gui::AlertActionStyle::Destructive);
+  EXPECT_EQ(deletedByUser_, 0);
+
+  ASSERT_TRUE(presenter_.tap("确定"));
+  EXPECT_TRUE(history_->empty());
+  EXPECT_EQ(std::filesystem::file_size(root_.at(kHistoryPath)), 0u);
+  EXPECT_EQ(view_.reloads, 1);
+  EXPECT_EQ(view_.interaction, std::vector<bool>{false});
+  EXPECT_EQ(mainQueue().pendingDelays(), std::vector<double>{0.4});
+  mainQueue().advanceBy(0.39);
+  EXPECT_TRUE(presenter_.pops.empty());
+  mainQueue().advanceBy(0.01);
+  EXPECT_EQ(presenter_.pops, std::vector<bool>{true});
+  EXPECT_EQ(deletedByUser_, 1);
+  EXPECT_EQ(fileChangedDeliveries(1), 1);
+}
+
+TEST_F(HistoryVCTest, DeleteAllCancelledChangesNothing) {
+  const std::string before = historyFile();
+  screen_->onTrash();
+  ASSERT_TRUE(presenter_.tap("取消"));
+  EXPECT_EQ(history_->size(), 3u);
+  EXPECT_EQ(historyFile(), before);
+  EXPECT_EQ(mainQueue().pendingCount(), 0u);
+  EXPECT_EQ(view_.reloads, 0);
+  EXPECT_EQ(deletedByUser_, 0);
+  EXPECT_EQ(fileChangedDeliveries(0), 0);
+}
+
+TEST_F(HistoryVCTest, TheRewriteReachesAnotherProcess) {
+  std::string error;
+  const auto waiter = gui_testing::NotifyWaiter::start(kFileChanged, 10, &error);
+  ASSERT_NE(waiter, nullptr) << error;
+  screen_->onDeleteRow(0);
+  EXPECT_EQ(waiter->exitStatus(), 0);
+}
+
+TEST_F(HistoryVCTest, ReasonTexts) {
+  struct Case {
+    json r;
+    const char* key;  // nullptr: the "rd" text
+  };
+  const Case cases[] = {
+      {1, "block-reason-unknown-number"},
+      {2, "block-reason-landline"},
+      {3, "block-reason-mobile"},
+      {4, "block-reason-blacklist"},
+      {5, nullptr},
+      {99, "block-reason-system"},
+      {0, "block-reason-unknown"},
+      {7, "block-reason-unknown"},
+      {-4, "block-reason-unknown"},
+      {4.9, "block-reason-blacklist"},
+      {"99", "block-reason-system"},
+      {json::array(), "block-reason-unknown"},
+      {nullptr, "block-reason-unknown"},
+  };
+  for (const std::string language : {"en", "zh_CN"}) {
+    gui::setLanguage(language);
+    for (const Case& c : cases) {
+      json r = record("u", "1", 0, 0, "响一声");
+      r["r"] = c.r;
+      const std::string text = HistoryVC::reasonText(r);
+      if (c.key == nullptr) {
+        EXPECT_EQ(text, "响一声");
+      } else {
+        EXPECT_EQ(text, gui::localizedString(c.key)) << c.r.dump();
+        EXPECT_NE(text, c.key) << "no " << language << " text for " << c.key;
+      }
+    }
+  }
+  EXPECT_EQ(HistoryVC::reasonText(json::array()), gui::localizedString("block-reason-unknown"));
+}
+
+// Times are shown in Asia/Shanghai whatever zone the machine is in.
+TEST_F(HistoryVCTest, TimesInShanghai) {
+  gui_testing::ScopedTimeZone zone("America/Los_Angeles");
+  auto screen = std::make_shared<HistoryVC>();
+  screen->setHistory(history_);
+  screen->viewDidLoad();
+  struct Case {
+    json d;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {0, "1970-01-01 08:00:00"},
+      {1700000000, "2023-11-15 06:13:20"},
+      {1700000000.9, "2023-11-15 06:13:20"},
+      {"1700000000", "2023-11-15 06:13:20"},
+      {1704067199, "2024-01-01 07:59:59"},  // still 2023 in UTC and in Los Angeles
+      {-1, "1970-01-01 07:59:59"},
+  };
+  for (const Case& c : cases) {
+    json r = record("u", "1", 0, 1);
+    r["d"] = c.d;
+    *history_ = {r};
+    EXPECT_EQ(screen->cellForRow(0).date, c.shown) << c.d.dump();
+  }
+  // Out of every calendar's range: shown somehow, never a crash.
+  for (const json& d : {json(std::numeric_limits<int64_t>::max()),
+                        json(std::numeric_limits<int64_t>::min()), json(1e300), json("x")}) {
+    json r = record("u", "1", 0, 1);
+    r["d"] = d;
+    *history_ = {r};
+    (void)screen->cellForRow(0);
+  }
+}
+
+TEST_F(HistoryVCTest, FollowsNewRecordsOnlyWhileVisible) {
+  auto& center = gui::NotificationCenter::defaultCenter();
+  center.postNotificationName("mp-history-added");
+  EXPECT_EQ(view_.reloads, 0);
+  screen_->viewDidAppear();
+  screen_->viewDidAppear();  // a second appearance does not observe twice
+  history_->insert(history_->begin(), record("d", "10086", 1700000400, 1));
+  center.postNotificationName("mp-history-added");
+  EXPECT_EQ(view_.reloads, 1);
+  EXPECT_EQ(screen_->cellForRow(0).phone, "10086");
+  screen_->viewDidDisappear();
+  center.postNotificationName("mp-history-added");
+  EXPECT_EQ(view_.reloads, 1);
+  screen_->viewDidAppear();
+  screen_.reset();  // gone while visible: its observer goes with it
+  center.postNotificationName("mp-history-added");
+  EXPECT_EQ(center.observerCount("mp-history-added"), 0u);
+}
+
+TEST_F(HistoryVCTest, AListThatIsGoneIsNeverWrittenOver) {
+  const std::string before = historyFile();
+  history_.reset();
+  EXPECT_EQ(screen_->numberOfRows(), 0u);
+  screen_->onDeleteRow(0);
+  screen_->syncMPHistoryFile();
+  screen_->onTrash();
+  ASSERT_TRUE(presenter_.tap("确定"));
+  EXPECT_EQ(historyFile(), before);
+  EXPECT_EQ(deletedByUser_, 0);
+}
+
+TEST_F(HistoryVCTest, RecordsAreWrittenBackWhole) {
+  json odd = record("e", "95555", 1700000500, 5, "诈骗\n\"引号\"");
+  odd["extra"] = json::object({{"kept", true}});
+  odd["p"] = 95555;  // a number where text belongs is shown and kept
+  json bad = record("f", "1", 1, 1);
+  bad["rd"] = std::string("\xFF\xFE", 2);  // not UTF-8: written with U+FFFD
+  *history_ = {odd, bad, oldest_};
+  EXPECT_EQ(screen_->cellForRow(0).phone, "95555");
+  screen_->onDeleteRow(2);
+  json badWritten = bad;
+  badWritten["rd"] = "\xEF\xBF\xBD\xEF\xBF\xBD";
+  EXPECT_EQ(historyFile(), line(badWritten) + line(odd));
+}
+
+}  // namespace
