@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host_process.h"
+#include "support/child_process.h"
 #include "support/temp_root.h"
 
 namespace hosts_testing {
@@ -41,11 +41,12 @@ class HostTest : public ::testing::Test {
     std::filesystem::copy_file(kProbeTweak, target);
   }
 
-  std::unique_ptr<HostProcess> start(const std::string& program,
-                                     const std::vector<std::string>& args) const {
+  std::unique_ptr<testing_support::ChildProcess> start(const std::string& program,
+                                                       const std::vector<std::string>& args) const {
     std::vector<std::string> argv = {program};
     argv.insert(argv.end(), args.begin(), args.end());
-    auto child = HostProcess::start(argv);
+    auto child =
+        testing_support::ChildProcess::start(argv, {.pipeInput = true, .captureErrors = true});
     EXPECT_NE(child, nullptr) << "cannot start " << program;
     return child;
   }
@@ -59,7 +60,7 @@ class HostTest : public ::testing::Test {
     child->write(input);
     child->closeInput();
     result.lines = child->readLines(kPatience);
-    result.status = child->wait(kPatience);
+    result.status = child->exitStatus(kPatience);
     result.errors = child->errors();
     return result;
   }

@@ -169,7 +169,7 @@ TEST_F(MobilePhoneTest, WatchRedrawsAfterTheInjectedLibraryReloaded) {
   EXPECT_EQ(redrawn[0], R"({"row":0,"marked":false,"actions":["🚫","🗑"]})");
 
   child->signal(SIGTERM);
-  EXPECT_EQ(child->wait(kPatience), 0) << child->errors();
+  EXPECT_EQ(child->exitStatus(kPatience), 0) << child->errors();
 }
 
 }  // namespace

@@ -68,12 +68,12 @@ TEST_F(SpringBoardTest, StandardInputStaysOpenBetweenLines) {
   ASSERT_TRUE(child->write("{\"call\": 1, \"status\": 4, \"number\": \"10086\"}\n"));
   EXPECT_EQ(child->readLine(kPatience).value_or("(none)"),
             R"({"call":1,"status":4,"outcome":"passed","reason":0,"detail":""})");
-  EXPECT_EQ(child->wait(100ms), std::nullopt) << "it must wait for more input";
+  EXPECT_EQ(child->exitStatus(100ms), std::nullopt) << "it must wait for more input";
   ASSERT_TRUE(child->write("{\"call\": 1, \"status\": 6}\n"));
   EXPECT_EQ(child->readLine(kPatience).value_or("(none)"),
             R"({"call":1,"status":6,"outcome":"passed","reason":0,"detail":""})");
   child->closeInput();
-  EXPECT_EQ(child->wait(kPatience), 0) << child->errors();
+  EXPECT_EQ(child->exitStatus(kPatience), 0) << child->errors();
 }
 
 TEST_F(SpringBoardTest, ReadsAScriptFileAndSleeps) {

@@ -7,18 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "child_process.h"
 #include "env_var.h"
 #include "platform/dispatch.h"
 #include "platform/notify.h"
+#include "support/child_process.h"
 #include "support/temp_root.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-using platform_testing::ChildProcess;
-using platform_testing::describeStatus;
-using platform_testing::exitedWith;
+using testing_support::ChildProcess;
+using testing_support::describeStatus;
+using testing_support::exitedWith;
 
 constexpr char kTool[] = HUSHGATE_NOTIFY_TOOL;
 constexpr auto kPatience = 10s;

@@ -4,12 +4,12 @@
 // object goes away is killed and reaped.
 #pragma once
 
-#include <sys/types.h>
-
 #include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
+
+#include "support/child_process.h"
 
 namespace gui_testing {
 
@@ -19,9 +19,6 @@ class NotifyWaiter {
   // *error) when it cannot start or does not become ready in time.
   static std::unique_ptr<NotifyWaiter> start(const std::string& name, int seconds = 10,
                                              std::string* error = nullptr);
-  ~NotifyWaiter();
-  NotifyWaiter(const NotifyWaiter&) = delete;
-  NotifyWaiter& operator=(const NotifyWaiter&) = delete;
 
   // The tool's exit status once it ended (0: the notification arrived, 1: it
   // timed out), or nullopt when it is still running after the timeout or
@@ -29,11 +26,10 @@ class NotifyWaiter {
   std::optional<int> exitStatus(std::chrono::milliseconds timeout = std::chrono::seconds(15));
 
  private:
-  NotifyWaiter(pid_t pid, int output) : pid_(pid), output_(output) {}
+  explicit NotifyWaiter(std::unique_ptr<testing_support::ChildProcess> child)
+      : child_(std::move(child)) {}
 
-  pid_t pid_;
-  int output_;
-  bool reaped_ = false;
+  std::unique_ptr<testing_support::ChildProcess> child_;
 };
 
 }  // namespace gui_testing

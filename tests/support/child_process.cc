@@ -1,4 +1,4 @@
-#include "host_process.h"
+#include "support/child_process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -17,7 +17,7 @@
 
 extern char** environ;
 
-namespace hosts_testing {
+namespace testing_support {
 
 namespace {
 
@@ -28,53 +28,62 @@ int millisecondsUntil(Clock::time_point deadline) {
   return left.count() < 0 ? 0 : static_cast<int>(left.count());
 }
 
+void closeIfOpen(int fd) {
+  if (fd >= 0) close(fd);
+}
+
 }  // namespace
 
-std::unique_ptr<HostProcess> HostProcess::start(const std::vector<std::string>& argv) {
-  std::string errorFile =
-      (std::filesystem::temp_directory_path() / "hushgate-host-stderr-XXXXXX").string();
-  const int errorFd = mkstemp(errorFile.data());
-  if (errorFd < 0) return nullptr;
-  // A child that has gone must not kill the test when it writes to it.
-  ::signal(SIGPIPE, SIG_IGN);
-  int in[2], out[2];
-  if (argv.empty() || pipe2(in, O_CLOEXEC) != 0) {
-    close(errorFd);
-    return nullptr;
+std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>& argv,
+                                                  const ChildOptions& options) {
+  if (argv.empty()) return nullptr;
+  std::string errorFile;
+  int errorFd = -1;
+  if (options.captureErrors) {
+    errorFile = (std::filesystem::temp_directory_path() / "hushgate-child-stderr-XXXXXX").string();
+    errorFd = mkstemp(errorFile.data());
+    if (errorFd < 0) return nullptr;
   }
-  if (pipe2(out, O_CLOEXEC) != 0) {
-    close(in[0]);
-    close(in[1]);
-    close(errorFd);
+  int in[2] = {-1, -1};
+  int out[2] = {-1, -1};
+  if (options.pipeInput) {
+    // A child that has gone must not kill the test when it writes to it.
+    ::signal(SIGPIPE, SIG_IGN);
+  }
+  if ((options.pipeInput && pipe2(in, O_CLOEXEC) != 0) || pipe2(out, O_CLOEXEC) != 0) {
+    closeIfOpen(in[0]);
+    closeIfOpen(in[1]);
+    closeIfOpen(errorFd);
+    if (!errorFile.empty()) std::filesystem::remove(errorFile);
     return nullptr;
   }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+  if (in[0] >= 0) posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, errorFd, STDERR_FILENO);
+  if (errorFd >= 0) posix_spawn_file_actions_adddup2(&actions, errorFd, STDERR_FILENO);
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
   pid_t pid = 0;
   const int error = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
-  close(in[0]);
+  closeIfOpen(in[0]);
   close(out[1]);
-  close(errorFd);
+  closeIfOpen(errorFd);
   if (error != 0) {
-    close(in[1]);
+    closeIfOpen(in[1]);
     close(out[0]);
-    std::filesystem::remove(errorFile);
+    if (!errorFile.empty()) std::filesystem::remove(errorFile);
     return nullptr;
   }
-  return std::unique_ptr<HostProcess>(new HostProcess(pid, in[1], out[0], std::move(errorFile)));
+  return std::unique_ptr<ChildProcess>(new ChildProcess(pid, in[1], out[0], std::move(errorFile)));
 }
 
-HostProcess::HostProcess(pid_t pid, int input, int output, std::string errorFile)
+ChildProcess::ChildProcess(pid_t pid, int input, int output, std::string errorFile)
     : pid_(pid), input_(input), output_(output), errorFile_(std::move(errorFile)) {}
 
-HostProcess::~HostProcess() {
+ChildProcess::~ChildProcess() {
   if (!reaped_) {
     kill(pid_, SIGKILL);
     int status = 0;
@@ -83,11 +92,13 @@ HostProcess::~HostProcess() {
   }
   closeInput();
   close(output_);
-  std::error_code ignored;
-  std::filesystem::remove(errorFile_, ignored);
+  if (!errorFile_.empty()) {
+    std::error_code ignored;
+    std::filesystem::remove(errorFile_, ignored);
+  }
 }
 
-bool HostProcess::write(const std::string& text) {
+bool ChildProcess::write(const std::string& text) {
   size_t done = 0;
   while (done < text.size() && input_ >= 0) {
     const ssize_t n = ::write(input_, text.data() + done, text.size() - done);
@@ -98,12 +109,12 @@ bool HostProcess::write(const std::string& text) {
   return done == text.size();
 }
 
-void HostProcess::closeInput() {
-  if (input_ >= 0) close(input_);
+void ChildProcess::closeInput() {
+  closeIfOpen(input_);
   input_ = -1;
 }
 
-bool HostProcess::fill(Clock::time_point deadline) {
+bool ChildProcess::fill(Clock::time_point deadline) {
   pollfd fd = {output_, POLLIN, 0};
   for (;;) {
     const int ready = poll(&fd, 1, millisecondsUntil(deadline));
@@ -118,7 +129,7 @@ bool HostProcess::fill(Clock::time_point deadline) {
   }
 }
 
-std::optional<std::string> HostProcess::readLine(std::chrono::milliseconds timeout) {
+std::optional<std::string> ChildProcess::readLine(std::chrono::milliseconds timeout) {
   const Clock::time_point deadline = Clock::now() + timeout;
   for (;;) {
     const size_t end = buffer_.find('\n');
@@ -131,25 +142,32 @@ std::optional<std::string> HostProcess::readLine(std::chrono::milliseconds timeo
   }
 }
 
-std::vector<std::string> HostProcess::readLines(std::chrono::milliseconds timeout) {
+std::string ChildProcess::readAll(std::chrono::milliseconds timeout) {
+  const Clock::time_point deadline = Clock::now() + timeout;
+  while (fill(deadline)) {
+  }
+  return std::exchange(buffer_, std::string());
+}
+
+std::vector<std::string> ChildProcess::readLines(std::chrono::milliseconds timeout) {
   std::vector<std::string> lines;
   while (std::optional<std::string> line = readLine(timeout)) lines.push_back(std::move(*line));
   if (!buffer_.empty()) lines.push_back(std::exchange(buffer_, std::string()));
   return lines;
 }
 
-void HostProcess::signal(int number) {
+void ChildProcess::signal(int number) {
   if (!reaped_) kill(pid_, number);
 }
 
-std::optional<int> HostProcess::wait(std::chrono::milliseconds timeout) {
+std::optional<int> ChildProcess::wait(std::chrono::milliseconds timeout) {
   const Clock::time_point deadline = Clock::now() + timeout;
   for (;;) {
     int status = 0;
     const pid_t done = waitpid(pid_, &status, WNOHANG);
     if (done == pid_) {
       reaped_ = true;
-      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      return status;
     }
     if (done < 0 && errno != EINTR) return std::nullopt;
     if (Clock::now() >= deadline) return std::nullopt;
@@ -157,11 +175,29 @@ std::optional<int> HostProcess::wait(std::chrono::milliseconds timeout) {
   }
 }
 
-std::string HostProcess::errors() const {
+std::optional<int> ChildProcess::exitStatus(std::chrono::milliseconds timeout) {
+  const std::optional<int> status = wait(timeout);
+  if (!status) return std::nullopt;
+  return WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
+}
+
+std::string ChildProcess::errors() const {
+  if (errorFile_.empty()) return std::string();
   std::ifstream in(errorFile_);
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
 }
 
-}  // namespace hosts_testing
+std::string describeStatus(const std::optional<int>& status) {
+  if (!status) return "running";
+  if (WIFEXITED(*status)) return "exit " + std::to_string(WEXITSTATUS(*status));
+  if (WIFSIGNALED(*status)) return "signal " + std::to_string(WTERMSIG(*status));
+  return "status " + std::to_string(*status);
+}
+
+bool exitedWith(const std::optional<int>& status, int code) {
+  return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
+}
+
+}  // namespace testing_support
