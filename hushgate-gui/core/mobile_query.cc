@@ -1,5 +1,7 @@
 #include "hushgate-gui/core/mobile_query.h"
 
+#include "hushgate-gui/core/list_text.h"
+
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
@@ -8,13 +10,6 @@
 namespace gui {
 
 namespace {
-
-bool isWhitespaceOrNewline(UChar32 c) {
-  if (c < 0) return false;
-  if (c == 0x09 || (c >= 0x0A && c <= 0x0D) || c == 0x85) return true;
-  const int8_t type = u_charType(c);
-  return type == U_SPACE_SEPARATOR || type == U_LINE_SEPARATOR || type == U_PARAGRAPH_SEPARATOR;
-}
 
 // Walks text code point by code point: f(c, bytes) with c negative for an
 // ill-formed byte sequence.
@@ -33,12 +28,7 @@ void forEachCodePoint(std::string_view text, F f) {
 }  // namespace
 
 std::string removingWhitespaceAndNewlines(std::string_view text) {
-  std::string kept;
-  kept.reserve(text.size());
-  forEachCodePoint(text, [&kept](UChar32 c, std::string_view bytes) {
-    if (!isWhitespaceOrNewline(c)) kept.append(bytes);
-  });
-  return kept;
+  return removingWhitespace(text);
 }
 
 size_t utf16Length(std::string_view text) {
