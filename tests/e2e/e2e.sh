@@ -14,13 +14,14 @@ pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
-  rm -rf "$root"
+  [ -n "${KEEP_ROOT:-}" ] || rm -rf "$root"
 }
 trap cleanup EXIT
 export HUSHGATE_ROOT=$root
 "$source_dir/scripts/make-device.sh" "$build" "$root"
 
 springboard=$build/hosts/springboard
+gui=$build/hushgate-gui/qt/hushgate-gui
 mobilephone=$build/hosts/mobilephone
 notify=$build/platform/hushgate-notify
 documents=$root/var/mobile/Containers/Data/Application/com.apple.mobilephone/Documents
@@ -162,6 +163,68 @@ JSON
     grep -qxF "{\"url\":\"$url\"}" <<< "$out" || fail "unexpected output: $out"
     wait_for "$root/handled" '^1$'
     [ "$(sed -n 2p "$root/handled")" = "$url" ] || fail "handler got $(cat "$root/handled")"
+    ;;
+
+  settings_url_blocks_next_call)
+    # The Phone application's "add to blacklist" reaches the settings
+    # application without a window; its entry is in force for the next call
+    # of the running home screen, which is not restarted.
+    rules '{"enabled":true}'
+    mkdir -p "$root/Library/URLHandlers" "$root/Library/Launchers"
+    cat > "$root/Library/URLHandlers/hushgate" <<EOF2
+#!/bin/sh
+exec "$gui" --handle-url "\$1" > "$root/gui.out" 2> "$root/gui.err"
+EOF2
+    cat > "$root/Library/Launchers/com.apple.mobilephone" <<EOF2
+#!/bin/sh
+echo returned > "$root/returned"
+EOF2
+    chmod +x "$root/Library/URLHandlers/hushgate" "$root/Library/Launchers/com.apple.mobilephone"
+    start_springboard
+    send '{"call":"a","status":4,"number":"13912345678","unique_id":"call-a"}'
+    wait_for "$root/springboard.out" '"call":"a","status":4,"outcome":"passed"'
+    send '{"call":"a","status":6}'
+    wait_for "$root/springboard.out" '"call":"a","status":6,"outcome":"passed"'
+    cat > "$root/recents.json" <<'JSON'
+[{"callStatus":1,"uniqueId":"call-a","callerId":"+8613912345678","callOccurrences":[],"callerLabel":""}]
+JSON
+    "$mobilephone" --add-to-blacklist 0 '推销' "$root/recents.json" > /dev/null
+    # The settings program ends once it has returned to the Phone application.
+    wait_for "$root/returned" '^returned$' 15
+    wait_for "$root/gui.out" '^added to the blacklist$'
+    grep -q '13912345678' "$pref" || fail "entry not saved: $(cat "$pref")"
+    sleep 1  # the announcement reaches the home screen
+    send '{"call":"b","status":4,"number":"13912345678","unique_id":"call-b"}'
+    wait_for "$root/springboard.out" '"call":"b","status":4,"outcome":"blocked","reason":4'
+    wait_for "$history" '"p":"13912345678","r":4'
+    # Handling it again adds nothing.
+    "$gui" --handle-url 'hushgate://add_to_blacklist/?number=%2B8613912345678' | grep -qx 'already in the blacklist' ||
+      fail "a second add was not refused"
+    [ "$(grep -o '13912345678' "$pref" | wc -l)" -le 2 ] || fail "entry added twice: $(cat "$pref")"
+    ;;
+
+  url_goes_to_the_running_settings_app)
+    # A URL opened while the settings window is open goes to that window;
+    # the second start ends at once.
+    rules '{"enabled":true}'
+    export QT_QPA_PLATFORM=offscreen
+    "$gui" > "$root/gui.out" 2> "$root/gui.err" &
+    pids+=($!)
+    gui_pid=$!
+    socket=${TMPDIR:-/tmp}/hushgate-gui-$(id -u)-$(printf '%s' "$root" | sha256sum | cut -c1-16)
+    deadline=$((SECONDS + 20))
+    until [ -S "$socket" ]; do
+      [ $SECONDS -lt $deadline ] || fail "the settings program does not listen: $(cat "$root/gui.err")"
+      sleep 0.05
+    done
+    start_springboard
+    timeout 10 "$gui" 'hushgate://add_to_blacklist/?number=95188&label=x' ||
+      fail "the second start did not hand the URL over"
+    wait_for "$pref" '"95188"'
+    sleep 1  # the announcement reaches the home screen
+    kill -0 "$gui_pid" || fail "the running instance ended"
+    send '{"call":"a","status":4,"number":"95188","unique_id":"call-a"}'
+    wait_for "$root/springboard.out" '"call":"a","status":4,"outcome":"blocked","reason":4'
     ;;
 
   *)

@@ -1,0 +1,13 @@
+// The number-location database that the settings application's lookups use:
+// the device's own (the one the screening reads) when the device has one,
+// otherwise the copy installed with the application's resources.
+#pragma once
+
+#include "statics/MobileRegionDetector.h"
+
+namespace gui {
+
+// Chosen once per process, on first use.
+const MobileRegionDetector& applicationRegionDetector();
+
+}  // namespace gui

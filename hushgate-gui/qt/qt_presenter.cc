@@ -1,0 +1,65 @@
+#include "hushgate-gui/qt/qt_presenter.h"
+
+#include <QApplication>
+#include <QClipboard>
+
+#include "hushgate-gui/qt/alert_dialog.h"
+#include "hushgate-gui/qt/hud_overlay.h"
+#include "hushgate-gui/qt/navigation_window.h"
+#include "hushgate-gui/qt/qt_text.h"
+#include "hushgate-gui/qt/screen_factory.h"
+#include "platform/url_opener.h"
+
+namespace gui_qt {
+
+void QtPresenter::presentAlert(std::shared_ptr<gui::Alert> alert) {
+  auto* dialog = new AlertDialog(std::move(alert), window_);
+  QObject::connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
+  dialog->show();
+}
+
+void QtPresenter::showHud(const gui::Hud& hud) {
+  window_->showHud(new HudOverlay(hud));
+}
+
+void QtPresenter::updateHud(const gui::Hud& hud) {
+  if (HudOverlay* overlay = window_->hud()) overlay->setHud(hud);
+}
+
+void QtPresenter::hideHud() {
+  window_->hideHud();
+}
+
+void QtPresenter::pushScreen(std::shared_ptr<gui::Screen> screen) {
+  window_->push(makeScreenWidget(std::move(screen)));
+}
+
+void QtPresenter::popScreen(bool) {
+  window_->pop();
+}
+
+void QtPresenter::openApplication(const std::string& bundleIdentifier) {
+  platform::openApplicationWithBundleID(bundleIdentifier);
+}
+
+bool QtPresenter::canOpenURL(const std::string& url) {
+  return platform::canOpenURL(url);
+}
+
+void QtPresenter::openURL(const std::string& url) {
+  platform::openURL(url);
+}
+
+void QtPresenter::setPasteboardString(const std::string& text) {
+  QApplication::clipboard()->setText(toQString(text));
+}
+
+void QtPresenter::suspend() {
+  window_->showMinimized();
+}
+
+void QtPresenter::terminate() {
+  QApplication::quit();
+}
+
+}  // namespace gui_qt

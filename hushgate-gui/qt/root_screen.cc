@@ -1,0 +1,191 @@
+#include "hushgate-gui/qt/root_screen.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+
+#include "hushgate-gui/core/localization.h"
+#include "hushgate-gui/core/screen_texts.h"
+#include "hushgate-gui/qt/qt_text.h"
+#include "hushgate-gui/qt/style.h"
+#include "hushgate-gui/qt/switch_button.h"
+#include "hushgate-gui/qt/tappable_row.h"
+
+namespace gui_qt {
+
+namespace {
+
+// The object names of the labels and switches, after the screen's
+// properties.
+const char* labelName(gui::RootVC::Label label) {
+  using L = gui::RootVC::Label;
+  switch (label) {
+    case L::statusLabel:
+      return "statusLabel";
+    case L::citiesBlockedCount:
+      return "citiesBlockedCount";
+    case L::mobileCitiesBlockedCount:
+      return "mobileCitiesBlockedCount";
+    case L::blackListCountLabel:
+      return "blackListCountLabel";
+    case L::ignoredPrefixCount:
+      return "ignoredPrefixCount";
+    case L::blackKeywordsCount:
+      return "blackKeywordsCount";
+    case L::historyCount:
+      return "historyCount";
+    case L::versionLabel:
+      return "versionLabel";
+    case L::phonedatVersionLabel:
+      return "phonedatVersionLabel";
+  }
+  return "label";
+}
+
+const char* switchName(gui::RootVC::Switch which) {
+  using S = gui::RootVC::Switch;
+  switch (which) {
+    case S::enableSwitch:
+      return "enableSwitch";
+    case S::MPSwitch:
+      return "MPSwitch";
+    case S::blockingUnknownSwitch:
+      return "blockingUnknownSwitch";
+    case S::contactBypassSwitch:
+      return "contactBypassSwitch";
+  }
+  return "switch";
+}
+
+QFrame* separator(QWidget* parent) {
+  auto* line = new QFrame(parent);
+  line->setProperty("class", "separator");
+  line->setAttribute(Qt::WA_StyledBackground);
+  line->setFixedHeight(1);
+  return line;
+}
+
+}  // namespace
+
+RootScreen::RootScreen(std::shared_ptr<gui::RootVC> model, QWidget* parent)
+    : ScreenWidget(parent), model_(std::move(model)) {
+  auto* content = new QWidget;
+  content->setObjectName("groupedTable");
+  content->setAttribute(Qt::WA_StyledBackground);
+  auto* contentLayout = new QVBoxLayout(content);
+  contentLayout->setContentsMargins(0, 0, 0, 24);
+  contentLayout->setSpacing(0);
+
+  for (const gui::RootSection& section : gui::rootSections()) {
+    contentLayout->addWidget(
+        makeSectionHeader(toQString(gui::localizedString(section.titleKey)), content));
+    auto* group = new QFrame(content);
+    group->setProperty("class", "group");
+    group->setAttribute(Qt::WA_StyledBackground);
+    auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->setContentsMargins(0, 0, 0, 0);
+    groupLayout->setSpacing(0);
+    for (size_t i = 0; i < section.rows.size(); ++i) {
+      const gui::RootRow& spec = section.rows[i];
+      if (i > 0) groupLayout->addWidget(separator(group));
+      auto* row = new TappableRow(!spec.toggle, group);
+      row->setObjectName(toQString(spec.cellIdentifier));
+      auto* rowLayout = new QHBoxLayout(row);
+      rowLayout->setContentsMargins(16, 6, 12, 6);
+      auto* caption = new QLabel(toQString(gui::localizedString(spec.captionKey)), row);
+      caption->setProperty("class", "rowCaption");
+      caption->setWordWrap(true);
+      rowLayout->addWidget(caption, 1);
+      if (spec.label) {
+        auto* value = new QLabel(row);
+        value->setObjectName(labelName(*spec.label));
+        value->setProperty("class", "rowValue");
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        rowLayout->addWidget(value);
+        labels_[static_cast<size_t>(*spec.label)] = value;
+      }
+      if (spec.toggle) {
+        auto* toggle = new SwitchButton(row);
+        toggle->setObjectName(switchName(*spec.toggle));
+        rowLayout->addWidget(toggle);
+        switches_[static_cast<size_t>(*spec.toggle)] = toggle;
+        const auto which = *spec.toggle;
+        connect(toggle, &SwitchButton::clicked, this,
+                [this, which](bool on) { model_->onSwitchChanged(which, on); });
+      }
+      if (spec.opensScreen) {
+        auto* mark = new QLabel(QStringLiteral("›"), row);
+        mark->setProperty("class", "disclosure");
+        rowLayout->addWidget(mark);
+      }
+      if (!spec.toggle) {
+        const std::string identifier = spec.cellIdentifier;
+        connect(row, &TappableRow::tapped, this,
+                [this, identifier] { model_->didSelectRow(identifier); });
+      }
+      rows_[spec.cellIdentifier] = row;
+      groupLayout->addWidget(row);
+    }
+    contentLayout->addWidget(group);
+  }
+  contentLayout->addStretch();
+
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName("rootScroll");
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll->setWidget(content);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(scroll);
+
+  exitButton_ = new QPushButton(toQString(gui::exitButtonTitle()));
+  exitButton_->setObjectName("exitButton");
+  exitButton_->setCursor(Qt::PointingHandCursor);
+  connect(exitButton_, &QPushButton::clicked, this, [this] { model_->onExit(); });
+
+  model_->setView(this);
+  model_->viewDidLoad();
+}
+
+RootScreen::~RootScreen() {
+  model_->setView(nullptr);
+  delete exitButton_;  // when the bar never took it
+}
+
+QWidget* RootScreen::takeBarWidget() {
+  auto* bar = new QWidget;
+  auto* layout = new QHBoxLayout(bar);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addStretch();
+  layout->addWidget(exitButton_);
+  exitButton_ = nullptr;
+  return bar;
+}
+
+void RootScreen::viewWillAppear() {
+  deselectSelectedRow();
+}
+
+void RootScreen::viewDidAppear() {
+  model_->viewDidAppear();
+}
+
+void RootScreen::setLabelText(gui::RootVC::Label label, const std::string& text) {
+  if (QLabel* widget = labels_[static_cast<size_t>(label)]) widget->setText(toQString(text));
+}
+
+void RootScreen::setSwitchOn(gui::RootVC::Switch which, bool on) {
+  if (SwitchButton* toggle = switches_[static_cast<size_t>(which)]) {
+    const QSignalBlocker blocker(toggle);
+    toggle->setChecked(on);
+  }
+}
+
+void RootScreen::deselectSelectedRow() {
+  for (auto& [identifier, row] : rows_) row->setSelected(false);
+}
+
+}  // namespace gui_qt

@@ -1,0 +1,222 @@
+// The main window on the offscreen platform: the switches write their
+// documents and announce them, the rows open their screens and the counts
+// follow the documents, the number lookup answers through its dialog.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "hushgate-gui/core/RootVC.h"
+#include "hushgate-gui/core/screen_texts.h"
+#include "hushgate-gui/qt/qt_text.h"
+#include "hushgate-gui/qt/root_screen.h"
+#include "hushgate-gui/qt/switch_button.h"
+#include "hushgate-gui/qt/tappable_row.h"
+#include "statics/MobileRegionDetector.h"
+#include "statics/Preference.h"
+#include "statics/format.h"
+#include "statics/json_document.h"
+#include "support/qt_gui_test.h"
+
+namespace {
+
+using qt_testing::localized;
+
+Json documentAt(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return parseJsonDocument(bytes.str()).value_or(Json());
+}
+
+class RootScreenTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<qt_testing::GuiSession> session_;
+  gui_qt::RootScreen* root_ = nullptr;
+
+  template <typename T>
+  T* child(const char* name) {
+    T* widget = session_->window().findChild<T*>(name);
+    if (!widget) qWarning("no widget named %s", name);
+    return widget;
+  }
+
+  QString labelText(const char* name) {
+    auto* label = child<QLabel>(name);
+    return label ? label->text() : QString();
+  }
+
+  void tapRow(const char* cellIdentifier) {
+    auto* row = child<gui_qt::TappableRow>(cellIdentifier);
+    QVERIFY(row);
+    QTest::mouseClick(row, Qt::LeftButton, Qt::NoModifier, QPoint(20, row->height() / 2));
+  }
+
+ private slots:
+  void init() {
+    session_ = std::make_unique<qt_testing::GuiSession>();
+    gui::RootVC::Environment environment;
+    static const MobileRegionDetector detector(HUSHGATE_PHONEDATA_DIR);
+    environment.regionDetector = &detector;
+    root_ = static_cast<gui_qt::RootScreen*>(
+        session_->push(std::make_shared<gui::RootVC>(environment)));
+  }
+
+  void cleanup() { session_.reset(); }
+
+  void switchesWriteTheirDocumentAndAnnounceIt_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("phoneSide");
+    QTest::newRow("enabled") << "enableSwitch"
+                             << "enabled" << false;
+    QTest::newRow("unknown") << "blockingUnknownSwitch"
+                             << "block-unknown-enabled" << false;
+    QTest::newRow("contacts") << "contactBypassSwitch"
+                              << "bypass-contacts-enabled" << false;
+    QTest::newRow("phone") << "MPSwitch"
+                           << "mp-injection-enabled" << true;
+  }
+
+  void switchesWriteTheirDocumentAndAnnounceIt() {
+    QFETCH(QString, name);
+    QFETCH(QString, key);
+    QFETCH(bool, phoneSide);
+    const std::string path = phoneSide ? Preference::mpPrefFilePath() : Preference::prefFilePath();
+    const std::string k = gui_qt::toStdString(key);
+    qt_testing::NotificationCounter updates(kPreferenceUpdatedNotification);
+
+    auto* toggle = child<gui_qt::SwitchButton>(qPrintable(name));
+    QVERIFY(toggle);
+    const bool before = toggle->isChecked();
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QCOMPARE(toggle->isChecked(), !before);
+    const Json written = documentAt(path);
+    QVERIFY2(written.is_object() && written.contains(k), written.dump().c_str());
+    QVERIFY(written[k] == Json(!before));
+
+    if (phoneSide) {
+      // The Phone side reads it at its next start: the user is told so, and
+      // nothing is announced to the screening.
+      gui_qt::AlertDialog* alert = qt_testing::waitForAlert();
+      QVERIFY(alert);
+      QCOMPARE(gui_qt::toQString(alert->alert().title.value_or("")),
+               localized("restart-mp-prompt"));
+      QVERIFY(qt_testing::pressAlertButton(alert, "确定"));
+      QTest::qWait(300);
+      QCOMPARE(updates.count(), 0);
+      QVERIFY(!documentAt(Preference::prefFilePath()).contains(k));
+    } else {
+      QVERIFY(updates.waitFor(1));
+      QVERIFY(!qt_testing::waitForAlert(100));
+    }
+    // And back.
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QVERIFY(documentAt(path)[k] == Json(before));
+    if (phoneSide) QVERIFY(qt_testing::pressAlertButton(qt_testing::waitForAlert(), "确定"));
+  }
+
+  void statusFollowsTheMasterSwitch() {
+    auto* toggle = child<gui_qt::SwitchButton>("enableSwitch");
+    QVERIFY(toggle);
+    const QString before = labelText("statusLabel");
+    QCOMPARE(before, toggle->isChecked() ? localized("enabled") : localized("disabled"));
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QCOMPARE(labelText("statusLabel"),
+             toggle->isChecked() ? localized("enabled") : localized("disabled"));
+    QVERIFY(labelText("statusLabel") != before);
+  }
+
+  void rowsOpenTheirScreensAndCountsFollowOnReturn_data() {
+    QTest::addColumn<QString>("cell");
+    QTest::addColumn<QString>("scene");
+    QTest::newRow("zones") << "cell.zone"
+                           << "sb.zones";
+    QTest::newRow("mobile zones") << "cell.mobilezone"
+                                  << "sb.mobilezones";
+    QTest::newRow("blacklist") << "cell.blacklist"
+                               << "sb.blacklist";
+    QTest::newRow("prefixes") << "cell.ignored-prefix"
+                              << "sb.ignored-prefix";
+    QTest::newRow("keywords") << "cell.keywords"
+                              << "sb.blackkeywords";
+    QTest::newRow("notices") << "cell.opensource"
+                             << "sb.opensource";
+  }
+
+  void rowsOpenTheirScreensAndCountsFollowOnReturn() {
+    QFETCH(QString, cell);
+    QFETCH(QString, scene);
+    QCOMPARE(labelText("blackListCountLabel"), localized("no-config"));
+    tapRow(qPrintable(cell));
+    QCOMPARE(session_->window().depth(), size_t{2});
+    QCOMPARE(gui_qt::toQString(session_->window().topScreen()->screen()->sceneIdentifier()), scene);
+    auto* title = child<QLabel>("navigationTitle");
+    QCOMPARE(title->text(), gui_qt::toQString(gui::sceneTitle(gui_qt::toStdString(scene))));
+
+    // A change made meanwhile shows when the main screen is back.
+    Json& pref = Preference::sharedInstance().pref();
+    pref["blacklist"] = Json::array({Json::array({"110", "^110$", ""})});
+    Preference::sharedInstance().saveOnly();
+    auto* back = child<QPushButton>("backButton");
+    QVERIFY(back && back->isVisible());
+    QTest::mouseClick(back, Qt::LeftButton);
+    QCOMPARE(session_->window().depth(), size_t{1});
+    QCOMPARE(labelText("blackListCountLabel"),
+             gui_qt::toQString(stringWithFormat(gui::localizedString("record-count-fmt"), 1)));
+    QVERIFY(!back->isVisible());
+    QVERIFY(!child<gui_qt::TappableRow>(qPrintable(cell))->isSelected());
+  }
+
+  void numberLookupAnswersThroughItsDialog_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("messagePart");
+    QTest::newRow("grouped") << "138 0013 8000"
+                             << "13800138000"
+                             << "北京";
+    QTest::newRow("province") << "13309881234"
+                              << "13309881234"
+                              << "辽宁 - 沈阳";
+    QTest::newRow("short") << "1380013" << localized("invalid-mobile-format") << "";
+  }
+
+  void numberLookupAnswersThroughItsDialog() {
+    QFETCH(QString, typed);
+    QFETCH(QString, title);
+    QFETCH(QString, messagePart);
+    tapRow("cell.mobiletest");
+    gui_qt::AlertDialog* dialog = qt_testing::waitForAlert();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->fields().size(), size_t{1});
+    QCOMPARE(dialog->fields()[0]->placeholderText(), localized("mobile-query-placeholer"));
+    qt_testing::typeText(dialog->fields()[0], typed);
+    QCOMPARE(dialog->fields()[0]->text(), typed);
+    // Cancel first, then ok, as the dialog lists them.
+    QCOMPARE(dialog->buttons()[0]->text(), localized("cancel"));
+    QVERIFY(qt_testing::pressAlertButton(dialog, localized("ok")));
+    gui_qt::AlertDialog* answer = qt_testing::waitForAlert();
+    QVERIFY(answer && answer != dialog);
+    QCOMPARE(gui_qt::toQString(answer->alert().title.value_or("")), title);
+    const QString message = gui_qt::toQString(answer->alert().message.value_or(""));
+    QVERIFY2(message.contains(messagePart), qPrintable(message));
+    QVERIFY(qt_testing::pressAlertButton(answer, "确定"));
+  }
+
+  void exitHidesTheWindow() {
+    auto* exit = child<QPushButton>("exitButton");
+    QVERIFY(exit);
+    QTest::mouseClick(exit, Qt::LeftButton);
+    QVERIFY(session_->window().isMinimized());
+  }
+};
+
+}  // namespace
+
+HUSHGATE_QT_TEST_MAIN(RootScreenTest)
+#include "root_screen_test.moc"

@@ -1,0 +1,99 @@
+// Support for the front end's tests on Qt's offscreen platform.
+//
+// Each test program's main (HUSHGATE_QT_TEST_MAIN) makes the application,
+// installs the Qt main queue as the platform's and chooses the Chinese texts.
+// Each test function makes a GuiSession: a fresh device root and preference
+// store, a navigation window with its presenter, and helpers to type into
+// widgets and answer the dialogs that the screens present.
+#pragma once
+
+#include <QApplication>
+#include <QString>
+#include <QTest>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "hushgate-gui/core/localization.h"
+#include "hushgate-gui/core/ui.h"
+#include "hushgate-gui/qt/alert_dialog.h"
+#include "hushgate-gui/qt/navigation_window.h"
+#include "hushgate-gui/qt/qt_main_queue.h"
+#include "hushgate-gui/qt/qt_presenter.h"
+#include "support/temp_root.h"
+
+namespace qt_testing {
+
+// Runs the event loop until done() holds or the time-out passes; returns
+// done()'s last answer.
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+
+// Types text into a widget: one key press and release per character, each
+// carrying the character as its text (Chinese included).
+void typeText(QWidget* widget, const QString& text);
+// Presses Backspace in a widget.
+void pressBackspace(QWidget* widget, int times = 1);
+
+// The alert dialog presented most recently and still open, waiting up to the
+// time-out for one; nullptr when none came.
+gui_qt::AlertDialog* waitForAlert(int timeoutMs = 5000);
+// Clicks the dialog's button with this title; false when it has none or the
+// button is disabled.
+bool pressAlertButton(gui_qt::AlertDialog* dialog, const QString& title);
+// The localised text of key, as a QString.
+QString localized(const char* key);
+
+// A fresh device and a shown window for one test function.
+class GuiSession {
+ public:
+  GuiSession();
+  ~GuiSession();
+  GuiSession(const GuiSession&) = delete;
+  GuiSession& operator=(const GuiSession&) = delete;
+
+  const testing_support::TempDeviceRoot& root() const { return root_; }
+  gui_qt::NavigationWindow& window() { return *window_; }
+
+  // Pushes the widget of a screen model through the presenter (as the
+  // screens do) and returns the widget now on top.
+  gui_qt::ScreenWidget* push(std::shared_ptr<gui::Screen> screen);
+
+  // The main document (the shared preference store, reloaded from disk).
+  std::string mainDocumentOnDisk() const;
+
+ private:
+  testing_support::TempDeviceRoot root_;
+  std::unique_ptr<gui_qt::NavigationWindow> window_;
+  std::unique_ptr<gui_qt::QtPresenter> presenter_;
+  std::unique_ptr<gui_qt::ScopedPresenter> scopedPresenter_;
+};
+
+// Counts the posts of a Darwin notification seen by this process's main
+// queue (the Qt loop) while the object lives.
+class NotificationCounter {
+ public:
+  explicit NotificationCounter(const std::string& name);
+  ~NotificationCounter();
+  NotificationCounter(const NotificationCounter&) = delete;
+  NotificationCounter& operator=(const NotificationCounter&) = delete;
+
+  int count() const { return *count_; }
+  // Waits until at least n posts were seen.
+  bool waitFor(int n, int timeoutMs = 5000) const;
+
+ private:
+  std::shared_ptr<int> count_ = std::make_shared<int>(0);
+  int token_ = -1;
+};
+
+// Makes the application, installs the Qt main queue, chooses the Chinese
+// texts, then makes the test object and runs it; used by the macro.
+int runTests(int argc, char** argv, const std::function<std::unique_ptr<QObject>()>& makeTests);
+
+}  // namespace qt_testing
+
+#define HUSHGATE_QT_TEST_MAIN(TestClass)                                                   \
+  int main(int argc, char** argv) {                                                        \
+    return qt_testing::runTests(argc, argv, [] { return std::make_unique<TestClass>(); }); \
+  }

@@ -1,0 +1,189 @@
+// Takes a picture of every screen of the settings application on the device
+// that HUSHGATE_ROOT names, driving the real widgets as a user would:
+//   hushgate-gui-screenshots OUTPUT_DIR
+// Run on the offscreen platform (QT_QPA_PLATFORM=offscreen). A dialog is
+// drawn over the dimmed window, where the platform would show it.
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QTest>
+#include <cstdio>
+#include <functional>
+
+#include "hushgate-gui/core/RootVC.h"
+#include "hushgate-gui/core/localization.h"
+#include "hushgate-gui/core/region_database.h"
+#include "hushgate-gui/qt/alert_dialog.h"
+#include "hushgate-gui/qt/navigation_window.h"
+#include "hushgate-gui/qt/qt_main_queue.h"
+#include "hushgate-gui/qt/qt_presenter.h"
+#include "hushgate-gui/qt/root_screen.h"
+#include "hushgate-gui/qt/style.h"
+#include "hushgate-gui/qt/tappable_row.h"
+
+namespace {
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+  for (int waited = 0; !done(); waited += 10) {
+    if (waited > timeoutMs) return false;
+    QTest::qWait(10);
+  }
+  return true;
+}
+
+gui_qt::AlertDialog* openAlert() {
+  gui_qt::AlertDialog* found = nullptr;
+  waitUntil([&] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      auto* dialog = qobject_cast<gui_qt::AlertDialog*>(widget);
+      if (dialog && dialog->isVisible()) found = dialog;
+    }
+    return found != nullptr;
+  });
+  return found;
+}
+
+void typeText(QWidget* widget, const QString& text) {
+  for (const QChar c : text) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+    QCoreApplication::sendEvent(widget, &press);
+    QCoreApplication::sendEvent(widget, &release);
+  }
+}
+
+class Camera {
+ public:
+  Camera(gui_qt::NavigationWindow& window, QString directory)
+      : window_(window), directory_(std::move(directory)) {}
+
+  // The window, with the open dialog (if any) drawn over it dimmed.
+  bool take(const QString& name) {
+    QTest::qWait(150);  // layouts and the last repaint settle
+    QImage picture = window_.grab().toImage();
+    if (gui_qt::AlertDialog* dialog = openAlertNow()) {
+      dialog->adjustSize();
+      QPainter painter(&picture);
+      painter.fillRect(picture.rect(), QColor(0, 0, 0, 90));
+      const QPixmap card = dialog->grab();
+      const QPoint at((picture.width() - card.width()) / 2, (picture.height() - card.height()) / 2);
+      QPainterPath path;
+      path.addRoundedRect(QRectF(at, card.size()), 14, 14);
+      painter.setRenderHint(QPainter::Antialiasing);
+      painter.setClipPath(path);
+      painter.drawPixmap(at, card);
+    }
+    const QString path = directory_ + "/" + name + ".png";
+    if (!picture.save(path)) {
+      std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+      return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+  }
+
+ private:
+  static gui_qt::AlertDialog* openAlertNow() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      auto* dialog = qobject_cast<gui_qt::AlertDialog*>(widget);
+      if (dialog && dialog->isVisible()) return dialog;
+    }
+    return nullptr;
+  }
+
+  gui_qt::NavigationWindow& window_;
+  QString directory_;
+};
+
+template <typename T>
+T* find(QWidget& window, const char* name) {
+  T* widget = window.findChild<T*>(name);
+  if (!widget) std::fprintf(stderr, "no widget %s\n", name);
+  return widget;
+}
+
+void tapRow(QWidget& window, const char* cell) {
+  if (auto* row = find<gui_qt::TappableRow>(window, cell)) {
+    QTest::mouseClick(row, Qt::LeftButton, Qt::NoModifier, QPoint(20, row->height() / 2));
+  }
+}
+
+void click(QWidget* widget) {
+  if (widget) QTest::mouseClick(widget, Qt::LeftButton);
+}
+
+void closeAlert() {
+  if (gui_qt::AlertDialog* dialog = openAlert()) click(dialog->buttons().front());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: hushgate-gui-screenshots OUTPUT_DIR\n");
+    return 2;
+  }
+  QApplication app(argc, argv);
+  app.setStyleSheet(gui_qt::applicationStyleSheet());
+  const QString directory = QString::fromLocal8Bit(argv[1]);
+  QDir().mkpath(directory);
+
+  gui_qt::ScopedQtMainQueue mainQueue;
+  gui_qt::NavigationWindow window;
+  gui_qt::QtPresenter presenter(&window);
+  gui_qt::ScopedPresenter scopedPresenter(&presenter);
+  gui::RootVC::Environment environment;
+  environment.regionDetector = &gui::applicationRegionDetector();
+  auto root = std::make_shared<gui::RootVC>(environment);
+  window.push(new gui_qt::RootScreen(root));
+  window.show();
+  Camera camera(window, directory);
+  bool ok = waitUntil([&] { return !root->isLoadingHistory(); });
+
+  ok &= camera.take("main");
+
+  tapRow(window, "cell.zone");
+  if (auto* search = find<QLineEdit>(window, "searchBar")) {
+    search->setFocus();
+    typeText(search, QStringLiteral("广"));
+  }
+  ok &= camera.take("zones-search");
+  window.pop();
+
+  tapRow(window, "cell.mobilezone");
+  ok &= camera.take("mobile-zones");
+  window.pop();
+
+  tapRow(window, "cell.blacklist");
+  ok &= camera.take("blacklist");
+  click(find<QPushButton>(window, "addButton"));
+  if (gui_qt::AlertDialog* dialog = openAlert()) {
+    typeText(dialog->fields()[0], "0755 8888 *");
+    if (dialog->fields().size() > 1) typeText(dialog->fields()[1], QStringLiteral("推销电话"));
+  }
+  ok &= camera.take("blacklist-add");
+  closeAlert();
+  window.pop();
+
+  tapRow(window, "cell.keywords");
+  ok &= camera.take("keywords");
+  window.pop();
+
+  tapRow(window, "cell.history");
+  ok &= camera.take("history");
+  window.pop();
+
+  tapRow(window, "cell.mobiletest");
+  if (gui_qt::AlertDialog* dialog = openAlert()) {
+    typeText(dialog->fields()[0], "13800138000");
+    click(dialog->button(QString::fromStdString(gui::localizedString("ok"))));
+  }
+  QTest::qWait(100);
+  ok &= camera.take("lookup");
+  closeAlert();
+  return ok ? 0 : 1;
+}
