@@ -8,6 +8,7 @@ packages=(
   libphonenumber-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
+  qt6-base-dev qt6-qpa-plugins fonts-wqy-microhei
 )
 
 missing=()

@@ -40,7 +40,6 @@ bool sendToRunningInstance(const QString& message, int timeoutMs) {
 }
 
 InstanceServer::InstanceServer(QObject* parent) : QObject(parent), server_(new QLocalServer(this)) {
-  server_->setSocketOptions(QLocalServer::UserAccessOption);
   connect(server_, &QLocalServer::newConnection, this, &InstanceServer::onNewConnection);
 }
 
@@ -68,9 +67,9 @@ void InstanceServer::onNewConnection() {
       const QByteArray line = socket->readLine(kMaxMessageBytes + 1);
       if (!line.endsWith('\n')) return socket->abort();
       socket->setProperty("done", true);
-      socket->write(kAnswer);
-      socket->flush();
+      // Answered once handled, so the sender may end right away.
       emit messageReceived(QString::fromUtf8(line.chopped(1)));
+      socket->write(kAnswer);
       socket->disconnectFromServer();
     });
   }

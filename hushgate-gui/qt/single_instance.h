@@ -4,7 +4,7 @@
 // that instance and ends instead of opening a second window.
 //
 // Protocol: the client writes the message in UTF-8 and "\n"; the server
-// answers "ok\n" once it has taken the message. Messages longer than 64 KiB
+// answers "ok\n" once it has handled the message. Messages longer than 64 KiB
 // are refused.
 #pragma once
 
@@ -33,7 +33,8 @@ class InstanceServer : public QObject {
   bool listen();
 
  signals:
-  // A message from a later start, on the main thread.
+  // A message from a later start, on the main thread; the sender learns
+  // that it was taken once the handlers have returned.
   void messageReceived(const QString& message);
 
  private:

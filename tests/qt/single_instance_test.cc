@@ -1,0 +1,145 @@
+// One settings program per user and device: a later start hands its URL to
+// the running one and ends; a socket left by a dead instance is replaced;
+// oversized or unfinished messages are not delivered.
+#include "hushgate-gui/qt/single_instance.h"
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+#include <cstring>
+#include <future>
+
+#include "support/qt_gui_test.h"
+
+namespace {
+
+// Sends as a later start would, from another thread, so that this thread's
+// event loop serves the instance meanwhile.
+std::future<bool> sendFromElsewhere(const QString& message) {
+  return std::async(std::launch::async,
+                    [message] { return gui_qt::sendToRunningInstance(message); });
+}
+
+bool sent(std::future<bool>& sending) {
+  if (!qt_testing::waitUntil(
+          [&] { return sending.wait_for(std::chrono::seconds(0)) == std::future_status::ready; })) {
+    return false;
+  }
+  return sending.get();
+}
+
+class SingleInstanceTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<testing_support::TempDeviceRoot> root_;
+
+ private slots:
+  void init() { root_ = std::make_unique<testing_support::TempDeviceRoot>(); }
+  void cleanup() { root_.reset(); }
+
+  void aLaterStartHandsItsUrlOverAndEnds() {
+    gui_qt::InstanceServer server;
+    QVERIFY(server.listen());
+    QSignalSpy received(&server, &gui_qt::InstanceServer::messageReceived);
+
+    const QString url = QStringLiteral("hushgate://add_to_blacklist/?number=95%E5%8F%B7&label=a b");
+    QProcess second;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");  // a second window could not open
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    second.setProcessEnvironment(environment);
+    second.start(HUSHGATE_GUI_PROGRAM, {url});
+    QVERIFY(second.waitForStarted());
+    QTRY_COMPARE_WITH_TIMEOUT(received.count(), 1, 10000);
+    QCOMPARE(received.at(0).at(0).toString(), url);
+    QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 10000);
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    // It handed the URL over and did nothing with it itself.
+    QVERIFY(!QFile::exists(
+        QString::fromStdString(root_->at("/var/mobile/hushgate/hushgate-pref.json"))));
+  }
+
+  void onlyOneInstanceListensPerDevice() {
+    gui_qt::InstanceServer first;
+    QVERIFY(first.listen());
+    gui_qt::InstanceServer second;
+    QVERIFY(!second.listen());
+    QSignalSpy received(&first, &gui_qt::InstanceServer::messageReceived);
+    auto sending = sendFromElsewhere(QString());
+    QVERIFY(sent(sending));
+    QTRY_COMPARE(received.count(), 1);
+    QCOMPARE(received.at(0).at(0).toString(), QString());
+
+    // Another device root has its own instance.
+    const QString name = gui_qt::instanceServerName();
+    testing_support::TempDeviceRoot other;
+    QVERIFY(gui_qt::instanceServerName() != name);
+    gui_qt::InstanceServer third;
+    QVERIFY(third.listen());
+  }
+
+  void aSocketLeftByADeadInstanceIsReplaced() {
+    QVERIFY(!gui_qt::sendToRunningInstance("x", 500));  // nobody listens yet
+    // A socket file nobody listens on, as a crashed instance leaves it.
+    const QString path = QDir::tempPath() + "/" + gui_qt::instanceServerName();
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    QVERIFY(fd >= 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray bytes = QFile::encodeName(path);
+    QVERIFY(static_cast<size_t>(bytes.size()) < sizeof(address.sun_path));
+    std::memcpy(address.sun_path, bytes.constData(), static_cast<size_t>(bytes.size()));
+    QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ::close(fd);
+    QVERIFY(QFile::exists(path));
+
+    gui_qt::InstanceServer server;
+    QVERIFY(server.listen());
+    QSignalSpy received(&server, &gui_qt::InstanceServer::messageReceived);
+    auto sending = sendFromElsewhere("hushgate://x");
+    QVERIFY(sent(sending));
+    QTRY_COMPARE(received.count(), 1);
+  }
+
+  void oversizedOrUnfinishedMessagesAreNotDelivered() {
+    gui_qt::InstanceServer server;
+    QVERIFY(server.listen());
+    QSignalSpy received(&server, &gui_qt::InstanceServer::messageReceived);
+
+    QLocalSocket huge;
+    huge.connectToServer(gui_qt::instanceServerName());
+    QVERIFY(huge.waitForConnected(3000));
+    huge.write(QByteArray(70 * 1024, 'a'));
+    QVERIFY(huge.waitForBytesWritten(3000));
+    QTRY_VERIFY(huge.state() == QLocalSocket::UnconnectedState);
+
+    QLocalSocket unfinished;
+    unfinished.connectToServer(gui_qt::instanceServerName());
+    QVERIFY(unfinished.waitForConnected(3000));
+    unfinished.write("hushgate://no-newline");
+    unfinished.flush();
+    unfinished.disconnectFromServer();
+
+    // A proper message afterwards is the only one delivered.
+    auto sending = sendFromElsewhere("hushgate://after");
+    QVERIFY(sent(sending));
+    QTRY_COMPARE(received.count(), 1);
+    QTest::qWait(100);
+    QCOMPARE(received.count(), 1);
+    QCOMPARE(received.at(0).at(0).toString(), QStringLiteral("hushgate://after"));
+  }
+};
+
+}  // namespace
+
+HUSHGATE_QT_TEST_MAIN(SingleInstanceTest)
+#include "single_instance_test.moc"
