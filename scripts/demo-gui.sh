@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# The settings application beside the simulated phone, on one device root:
+# the home screen runs with the tweak and waits for calls, the settings
+# window runs, and the Phone application's "add to blacklist" goes through
+# the hushgate:// URL to that window. A short tour shows a call passing, the
+# number added from the recents list, and the next call blocked; then, with a
+# terminal, every number typed is a call (Ctrl-D ends).
+#   scripts/demo-gui.sh [BUILD_DIR]
+# Without a display the window runs on Qt's offscreen platform (invisible).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=${1:-build}
+build=$(cd "$build" && pwd)
+root=${HUSHGATE_DEMO_ROOT:-${TMPDIR:-/tmp}/hushgate-demo-device}
+rm -rf "$root"
+mkdir -p "$root"
+root=$(cd "$root" && pwd)
+export HUSHGATE_ROOT=$root
+gui=$build/hushgate-gui/qt/hushgate-gui
+
+pids=()
+cleanup() {
+  exec 3>&- 2>/dev/null || true
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+}
+trap cleanup EXIT
+
+scripts/make-device.sh "$build" "$root"
+cp data/example/rules.json "$root/var/mobile/hushgate/hushgate-pref.json"
+sqlite3 "$root/var/mobile/Library/CallDirectory/CallDirectory.db" < data/example/caller-id.sql
+# The device opens hushgate:// URLs with the settings application, and going
+# back to the Phone application does nothing visible here.
+mkdir -p "$root/Library/URLHandlers" "$root/Library/Launchers"
+printf '#!/bin/sh\nexec "%s" "$1"\n' "$gui" > "$root/Library/URLHandlers/hushgate"
+printf '#!/bin/sh\nexit 0\n' > "$root/Library/Launchers/com.apple.mobilephone"
+chmod +x "$root/Library/URLHandlers/hushgate" "$root/Library/Launchers/com.apple.mobilephone"
+
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-}" ]; then
+  echo "(no display: the settings window runs on the offscreen platform, unseen)"
+  export QT_QPA_PLATFORM=offscreen
+fi
+"$gui" > "$root/gui.log" 2>&1 &
+pids+=($!)
+
+mkfifo "$root/calls"
+"$build/hosts/springboard" < "$root/calls" > "$root/springboard.out" 2> "$root/springboard.err" &
+pids+=($!)
+exec 3> "$root/calls"
+
+calls=0
+# call NUMBER: one incoming call through the home screen; prints its outcome.
+call() {
+  calls=$((calls + 1))
+  local id="c$calls"
+  printf '{"call":"%s","status":4,"number":"%s","unique_id":"%s"}\n' "$id" "$1" "$id" >&3
+  local line=""
+  for _ in $(seq 100); do
+    line=$(grep -m1 "\"call\":\"$id\",\"status\":4" "$root/springboard.out" || true)
+    [ -n "$line" ] && break
+    sleep 0.05
+  done
+  printf '{"call":"%s","status":6}\n' "$id" >&3
+  echo "   call from $1: ${line:-no answer from the home screen}"
+}
+
+echo "== The settings window and the phone run on the device root $root"
+echo "== 1. A call from 13912345678: no rule names it"
+call 13912345678
+echo "== 2. In the Phone application's recents list, \"add to blacklist\" on that call"
+printf '[{"callStatus":1,"uniqueId":"c1","callerId":"+8613912345678","callOccurrences":[],"callerLabel":""}]\n' \
+  > "$root/recents.json"
+"$build/hosts/mobilephone" --add-to-blacklist 0 "推销" "$root/recents.json" > /dev/null
+for _ in $(seq 100); do
+  grep -q 13912345678 "$root/var/mobile/hushgate/hushgate-pref.json" && break
+  sleep 0.05
+done
+echo "   the settings application added to its blacklist:"
+grep -o '\["+8613912345678",[^]]*\]' "$root/var/mobile/hushgate/hushgate-pref.json" | sed 's/^/   /'
+sleep 1
+echo "== 3. The same number calls again"
+call 13912345678
+
+if [ -t 0 ] && [ "${QT_QPA_PLATFORM:-}" != offscreen ]; then
+  echo "== Your turn: change the rules in the settings window; type a number to"
+  echo "   place a call (Ctrl-D ends)."
+  while read -r -p "number> " number; do
+    [ -n "$number" ] && call "$number"
+  done
+fi
+echo "== The block history:"
+cat "$root/var/mobile/Containers/Data/Application/com.apple.mobilephone/Documents/hushgate-history.txt"
