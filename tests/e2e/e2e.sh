@@ -227,6 +227,27 @@ JSON
     wait_for "$root/springboard.out" '"call":"a","status":4,"outcome":"blocked","reason":4'
     ;;
 
+  installed_settings_program)
+    # cmake --install lays out the program with everything it reads.
+    prefix=$root/prefix
+    cmake --install "$build" --prefix "$prefix" > "$root/install.log" ||
+      fail "install failed: $(tail -5 "$root/install.log")"
+    for file in bin/hushgate-gui share/applications/hushgate-gui.desktop \
+        share/icons/hicolor/scalable/apps/hushgate-gui.svg share/hushgate/cities.json \
+        share/hushgate/localization/zh_CN/root.json share/hushgate/localization/en/root.json; do
+      [ -s "$prefix/$file" ] || fail "not installed: $file"
+    done
+    ls "$prefix"/share/hushgate/phone-*.dat > /dev/null || fail "no number-location database"
+    grep -qx 'MimeType=x-scheme-handler/hushgate;' "$prefix/share/applications/hushgate-gui.desktop" ||
+      fail "the desktop entry does not register the scheme"
+    grep -qx 'Exec=hushgate-gui %u' "$prefix/share/applications/hushgate-gui.desktop" ||
+      fail "the desktop entry does not pass the URL"
+    rules '{"enabled":true}'
+    env -u HUSHGATE_RESOURCES "$prefix/bin/hushgate-gui" --handle-url 'hushgate://add_to_blacklist/?number=10086' |
+      grep -qx 'added to the blacklist' || fail "the installed program did not run"
+    grep -q '"10086"' "$pref" || fail "entry not saved: $(cat "$pref")"
+    ;;
+
   *)
     fail "unknown scenario $scenario"
     ;;
