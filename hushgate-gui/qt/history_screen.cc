@@ -1,0 +1,77 @@
+#include "hushgate-gui/qt/history_screen.h"
+
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <utility>
+#include <vector>
+
+#include "hushgate-gui/core/screen_texts.h"
+#include "hushgate-gui/qt/qt_text.h"
+#include "hushgate-gui/qt/table_rows.h"
+
+namespace gui_qt {
+
+HistoryScreen::HistoryScreen(std::shared_ptr<gui::HistoryVC> model, QWidget* parent)
+    : ScreenWidget(parent), model_(std::move(model)) {
+  setObjectName(toQString(model_->sceneIdentifier()));
+  // The table and the button share the model, so it outlives them.
+  const std::shared_ptr<gui::HistoryVC> history = model_;
+  RowTableModel::Source source{
+      [history] { return history->numberOfRows(); },
+      [history](size_t row) {
+        const gui::HistoryCell cell = history->cellForRow(row);
+        return RowContent{toQString(cell.phone), {toQString(cell.date), toQString(cell.reason)}};
+      }};
+  auto actions = [history](size_t row) {
+    std::vector<RowActionItem> items;
+    for (const gui::HistoryRowAction& action : history->editActionsForRow(row)) {
+      items.push_back({toQString(action.title), action.style == gui::AlertActionStyle::Destructive,
+                       [history, row] { history->onDeleteRow(row); }});
+    }
+    return items;
+  };
+  table_ = new RowTable(std::move(source), 2, std::move(actions), this);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(table_);
+
+  bar_ = std::make_unique<QPushButton>(toQString(gui::trashButtonTitle()));
+  bar_->setObjectName("trashButton");
+  trashButton_ = bar_.get();
+  connect(trashButton_, &QPushButton::clicked, this, [history] { history->onTrash(); });
+
+  model_->setView(this);
+  model_->viewDidLoad();
+}
+
+HistoryScreen::~HistoryScreen() {
+  model_->setView(nullptr);
+}
+
+QWidget* HistoryScreen::takeBarWidget() {
+  return bar_.release();
+}
+
+void HistoryScreen::viewDidAppear() {
+  model_->viewDidAppear();
+}
+
+void HistoryScreen::viewDidDisappear() {
+  model_->viewDidDisappear();
+}
+
+void HistoryScreen::reloadData() {
+  table_->rows()->reloadAll();
+}
+
+void HistoryScreen::deleteRow(size_t row) {
+  table_->rows()->rowDeleted(row);
+}
+
+void HistoryScreen::setUserInteractionEnabled(bool enabled) {
+  if (!enabled) table_->closeActions();
+  table_->setEnabled(enabled);
+  if (trashButton_) trashButton_->setEnabled(enabled);
+}
+
+}  // namespace gui_qt

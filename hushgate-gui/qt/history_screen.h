@@ -1,0 +1,48 @@
+// The widget of the history viewer: the blocked calls as a table (number,
+// time, reason), each row offering its delete action, and the clear-all
+// button for the navigation bar. The records, their texts and every deletion
+// are the model's.
+#pragma once
+
+#include <QPointer>
+#include <memory>
+
+#include "hushgate-gui/core/HistoryVC.h"
+#include "hushgate-gui/qt/screen_widget.h"
+
+class QPushButton;
+
+namespace gui_qt {
+
+class RowTable;
+
+class HistoryScreen : public ScreenWidget, public gui::HistoryVC::View {
+  Q_OBJECT
+
+ public:
+  // The model's history list is set before the screen is made.
+  explicit HistoryScreen(std::shared_ptr<gui::HistoryVC> model, QWidget* parent = nullptr);
+  ~HistoryScreen() override;
+
+  std::shared_ptr<gui::Screen> screen() const override { return model_; }
+  // The clear-all button ("trashButton").
+  QWidget* takeBarWidget() override;
+  void viewDidAppear() override;
+  void viewDidDisappear() override;
+
+  RowTable* table() const { return table_; }
+
+  // gui::HistoryVC::View
+  void reloadData() override;
+  void deleteRow(size_t row) override;
+  // Also stops the clear-all button: the screen is closing.
+  void setUserInteractionEnabled(bool enabled) override;
+
+ private:
+  std::shared_ptr<gui::HistoryVC> model_;
+  RowTable* table_;
+  std::unique_ptr<QPushButton> bar_;  // until the navigation bar takes it
+  QPointer<QPushButton> trashButton_;
+};
+
+}  // namespace gui_qt

@@ -1,0 +1,98 @@
+#include "hushgate-gui/qt/zone_screen.h"
+
+#include <QBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "hushgate-gui/core/screen_texts.h"
+#include "hushgate-gui/qt/qt_text.h"
+#include "hushgate-gui/qt/zone_table.h"
+
+namespace gui_qt {
+
+ZoneScreen::ZoneScreen(std::shared_ptr<gui::ZoneVC> model, QWidget* parent)
+    : ScreenWidget(parent),
+      model_(std::move(model)),
+      untakenCheckAll_(std::make_unique<QPushButton>()),
+      checkAllButton_(untakenCheckAll_.get()) {
+  setObjectName(toQString(model_->sceneIdentifier()));
+
+  searchBar_ = new QLineEdit(this);
+  searchBar_->setObjectName("searchBar");
+  searchBar_->setPlaceholderText(toQString(gui::zoneSearchPlaceholder()));
+  searchBar_->setClearButtonEnabled(true);
+  connect(searchBar_, &QLineEdit::textChanged, this,
+          [this](const QString& text) { model_->searchBarTextDidChange(toStdString(text)); });
+  connect(searchBar_, &QLineEdit::returnPressed, this,
+          [this] { model_->searchBarSearchButtonClicked(); });
+
+  table_ = new ZoneTable(this);
+
+  layout_ = new QVBoxLayout(this);
+  layout_->setContentsMargins(0, 0, 0, 0);
+  layout_->setSpacing(0);
+  auto* searchRow = new QHBoxLayout;
+  searchRow->setContentsMargins(8, 8, 8, 8);
+  searchRow->addWidget(searchBar_);
+  layout_->addLayout(searchRow);
+  layout_->addWidget(table_, 1);
+
+  checkAllButton_->setObjectName("checkAllButton");
+  checkAllButton_->setCursor(Qt::PointingHandCursor);
+  connect(checkAllButton_, &QPushButton::clicked, this, [this] { model_->onCheckAll(); });
+
+  model_->setView(this);
+  model_->viewDidLoad();
+  reloadData();
+}
+
+ZoneScreen::~ZoneScreen() {
+  model_->setView(nullptr);
+}
+
+QWidget* ZoneScreen::takeBarWidget() {
+  return untakenCheckAll_.release();
+}
+
+void ZoneScreen::viewWillAppear() {
+  model_->viewWillAppear();
+}
+
+void ZoneScreen::viewDidDisappear() {
+  model_->viewDidDisappear();
+}
+
+void ZoneScreen::reloadData() {
+  table_->reload(*model_);
+}
+
+void ZoneScreen::setUserInteractionEnabled(bool on) {
+  table_->setInteractionEnabled(on);
+}
+
+void ZoneScreen::setCheckAllTitle(const std::string& title) {
+  if (checkAllButton_) checkAllButton_->setText(toQString(title));
+}
+
+void ZoneScreen::setCheckAllEnabled(bool on) {
+  if (checkAllButton_) checkAllButton_->setEnabled(on);
+}
+
+void ZoneScreen::setTableBottom(double height) {
+  // The keyboard's height comes from outside: keep it to a sane margin.
+  const double margin = std::isfinite(height) ? std::clamp(height, 0.0, 4096.0) : 0.0;
+  layout_->setContentsMargins(0, 0, 0, static_cast<int>(margin));
+}
+
+void ZoneScreen::setVisibleProvinceSwitchesOn(bool on) {
+  table_->setProvinceSwitchesOn(on);
+}
+
+void ZoneScreen::resignSearchFirstResponder() {
+  searchBar_->clearFocus();
+}
+
+}  // namespace gui_qt
