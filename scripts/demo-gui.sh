@@ -27,9 +27,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-scripts/make-device.sh "$build" "$root"
-cp data/example/rules.json "$root/var/mobile/hushgate/hushgate-pref.json"
-sqlite3 "$root/var/mobile/Library/CallDirectory/CallDirectory.db" < data/example/caller-id.sql
+scripts/example-device.sh "$build" "$root"
 # The device opens hushgate:// URLs with the settings application, and going
 # back to the Phone application does nothing visible here.
 mkdir -p "$root/Library/URLHandlers" "$root/Library/Launchers"

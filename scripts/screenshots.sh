@@ -12,9 +12,7 @@ root=$(mktemp -d "${TMPDIR:-/tmp}/hushgate-shots-XXXXXX")
 trap 'rm -rf "$root"' EXIT
 export HUSHGATE_ROOT=$root
 
-scripts/make-device.sh "$build" "$root"
-cp data/example/rules.json "$root/var/mobile/hushgate/hushgate-pref.json"
-sqlite3 "$root/var/mobile/Library/CallDirectory/CallDirectory.db" < data/example/caller-id.sql
+scripts/example-device.sh "$build" "$root"
 "$build/hosts/springboard" data/example/call-script.jsonl > /dev/null
 
 # The pictures show the Chinese texts, whatever this machine's locale.

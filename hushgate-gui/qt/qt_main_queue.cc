@@ -3,26 +3,9 @@
 #include <QMetaObject>
 #include <QTimer>
 #include <algorithm>
-#include <cstdio>
-#include <exception>
 #include <limits>
 
 namespace gui_qt {
-
-namespace {
-
-// A task that throws is reported and dropped, as on the built-in queues.
-void runGuarded(const platform::Task& task) {
-  try {
-    task();
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "main queue: task threw: %s\n", e.what());
-  } catch (...) {
-    std::fprintf(stderr, "main queue: task threw\n");
-  }
-}
-
-}  // namespace
 
 QtMainQueue::QtMainQueue() = default;
 QtMainQueue::~QtMainQueue() = default;
@@ -30,7 +13,7 @@ QtMainQueue::~QtMainQueue() = default;
 void QtMainQueue::async(platform::Task task) {
   if (!task) return;
   QMetaObject::invokeMethod(
-      &receiver_, [task = std::move(task)] { runGuarded(task); }, Qt::QueuedConnection);
+      &receiver_, [task = std::move(task)] { platform::runTask(task); }, Qt::QueuedConnection);
 }
 
 void QtMainQueue::after(std::chrono::nanoseconds delay, platform::Task task) {
@@ -43,7 +26,8 @@ void QtMainQueue::after(std::chrono::nanoseconds delay, platform::Task task) {
   QMetaObject::invokeMethod(
       &receiver_,
       [this, timeout, task = std::move(task)] {
-        QTimer::singleShot(timeout, Qt::PreciseTimer, &receiver_, [task] { runGuarded(task); });
+        QTimer::singleShot(timeout, Qt::PreciseTimer, &receiver_,
+                           [task] { platform::runTask(task); });
       },
       Qt::QueuedConnection);
 }

@@ -28,17 +28,6 @@ constexpr std::chrono::milliseconds kCheckInterval(10);
 constexpr std::chrono::milliseconds kLongestTimeout =
     std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::nanoseconds::max());
 
-// Runs one task; an exception must not unwind through the loop or kill a worker.
-void runTask(const Task& task) noexcept {
-  try {
-    task();
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "hushgate: a dispatched task threw: %s\n", e.what());
-  } catch (...) {
-    std::fprintf(stderr, "hushgate: a dispatched task threw an unknown exception\n");
-  }
-}
-
 Clock::time_point deadlineAfter(std::chrono::nanoseconds delay) {
   const Clock::time_point now = Clock::now();
   if (delay <= std::chrono::nanoseconds::zero()) return now;
@@ -178,6 +167,16 @@ GlobalQueue& builtinGlobalQueue() {
 }
 
 }  // namespace
+
+void runTask(const Task& task) noexcept {
+  try {
+    task();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "hushgate: a dispatched task threw: %s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "hushgate: a dispatched task threw an unknown exception\n");
+  }
+}
 
 DispatchQueue& mainQueue() {
   DispatchQueue* installed = dispatch().installedMain.load(std::memory_order_acquire);

@@ -39,6 +39,11 @@ void installMainQueue(DispatchQueue* queue);
 // main loop at exit.
 DispatchQueue& globalQueue();
 
+// Runs one task as the built-in queues do: an exception it throws is reported
+// on stderr and dropped, so it never unwinds through a loop. For front ends
+// that install their own main queue.
+void runTask(const Task& task) noexcept;
+
 // dispatch_after on the main queue, in seconds. Negative or not-a-number
 // delays run as soon as possible.
 void afterOnMainQueue(double seconds, Task task);
