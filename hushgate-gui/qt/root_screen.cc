@@ -87,44 +87,44 @@ RootScreen::RootScreen(std::shared_ptr<gui::RootVC> model, QWidget* parent)
     groupLayout->setContentsMargins(0, 0, 0, 0);
     groupLayout->setSpacing(0);
     for (size_t i = 0; i < section.rows.size(); ++i) {
-      const gui::RootRow& spec = section.rows[i];
+      const gui::RootRow& entry = section.rows[i];
       if (i > 0) groupLayout->addWidget(separator(group));
-      auto* row = new TappableRow(!spec.toggle, group);
-      row->setObjectName(toQString(spec.cellIdentifier));
+      auto* row = new TappableRow(!entry.toggle, group);
+      row->setObjectName(toQString(entry.cellIdentifier));
       auto* rowLayout = new QHBoxLayout(row);
       rowLayout->setContentsMargins(16, 6, 12, 6);
-      auto* caption = new QLabel(toQString(gui::localizedString(spec.captionKey)), row);
+      auto* caption = new QLabel(toQString(gui::localizedString(entry.captionKey)), row);
       caption->setProperty("class", "rowCaption");
       caption->setWordWrap(true);
       rowLayout->addWidget(caption, 1);
-      if (spec.label) {
+      if (entry.label) {
         auto* value = new QLabel(row);
-        value->setObjectName(labelName(*spec.label));
+        value->setObjectName(labelName(*entry.label));
         value->setProperty("class", "rowValue");
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         rowLayout->addWidget(value);
-        labels_[static_cast<size_t>(*spec.label)] = value;
+        labels_[static_cast<size_t>(*entry.label)] = value;
       }
-      if (spec.toggle) {
+      if (entry.toggle) {
         auto* toggle = new SwitchButton(row);
-        toggle->setObjectName(switchName(*spec.toggle));
+        toggle->setObjectName(switchName(*entry.toggle));
         rowLayout->addWidget(toggle);
-        switches_[static_cast<size_t>(*spec.toggle)] = toggle;
-        const auto which = *spec.toggle;
+        switches_[static_cast<size_t>(*entry.toggle)] = toggle;
+        const auto which = *entry.toggle;
         connect(toggle, &SwitchButton::clicked, this,
                 [this, which](bool on) { model_->onSwitchChanged(which, on); });
       }
-      if (spec.opensScreen) {
+      if (entry.opensScreen) {
         auto* mark = new QLabel(QStringLiteral("›"), row);
         mark->setProperty("class", "disclosure");
         rowLayout->addWidget(mark);
       }
-      if (!spec.toggle) {
-        const std::string identifier = spec.cellIdentifier;
+      if (!entry.toggle) {
+        const std::string identifier = entry.cellIdentifier;
         connect(row, &TappableRow::tapped, this,
                 [this, identifier] { model_->didSelectRow(identifier); });
       }
-      rows_[spec.cellIdentifier] = row;
+      rows_[entry.cellIdentifier] = row;
       groupLayout->addWidget(row);
     }
     contentLayout->addWidget(group);
