@@ -169,8 +169,16 @@ int main(int argc, char** argv) {
   closeAlert();
   window.pop();
 
+  tapRow(window, "cell.ignored-prefix");
+  ok &= camera.take("ignored-prefixes");
+  window.pop();
+
   tapRow(window, "cell.keywords");
   ok &= camera.take("keywords");
+  window.pop();
+
+  tapRow(window, "cell.opensource");
+  ok &= camera.take("opensource");
   window.pop();
 
   tapRow(window, "cell.history");
