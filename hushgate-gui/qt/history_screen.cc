@@ -35,10 +35,11 @@ HistoryScreen::HistoryScreen(std::shared_ptr<gui::HistoryVC> model, QWidget* par
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(table_);
 
-  bar_ = std::make_unique<QPushButton>(toQString(gui::trashButtonTitle()));
-  bar_->setObjectName("trashButton");
-  trashButton_ = bar_.get();
+  auto trash = std::make_unique<QPushButton>(toQString(gui::trashButtonTitle()));
+  trash->setObjectName("trashButton");
+  trashButton_ = trash.get();
   connect(trashButton_, &QPushButton::clicked, this, [history] { history->onTrash(); });
+  setBarWidget(std::move(trash));
 
   model_->setView(this);
   model_->viewDidLoad();
@@ -46,10 +47,6 @@ HistoryScreen::HistoryScreen(std::shared_ptr<gui::HistoryVC> model, QWidget* par
 
 HistoryScreen::~HistoryScreen() {
   model_->setView(nullptr);
-}
-
-QWidget* HistoryScreen::takeBarWidget() {
-  return bar_.release();
 }
 
 void HistoryScreen::viewDidAppear() {

@@ -25,8 +25,6 @@ class HistoryScreen : public ScreenWidget, public gui::HistoryVC::View {
   ~HistoryScreen() override;
 
   std::shared_ptr<gui::Screen> screen() const override { return model_; }
-  // The clear-all button ("trashButton").
-  QWidget* takeBarWidget() override;
   void viewDidAppear() override;
   void viewDidDisappear() override;
 
@@ -41,8 +39,7 @@ class HistoryScreen : public ScreenWidget, public gui::HistoryVC::View {
  private:
   std::shared_ptr<gui::HistoryVC> model_;
   RowTable* table_;
-  std::unique_ptr<QPushButton> bar_;  // until the navigation bar takes it
-  QPointer<QPushButton> trashButton_;
+  QPointer<QPushButton> trashButton_;  // the bar's clear-all button
 };
 
 }  // namespace gui_qt

@@ -38,17 +38,19 @@ ListEditorScreen::ListEditorScreen(std::shared_ptr<gui::ListEditorVC> model, QWi
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(table_);
 
-  bar_ = std::make_unique<QWidget>();
-  auto* barLayout = new QHBoxLayout(bar_.get());
+  // The bar: the add button ("addButton") and the clear button ("trashButton").
+  auto bar = std::make_unique<QWidget>();
+  auto* barLayout = new QHBoxLayout(bar.get());
   barLayout->setContentsMargins(0, 0, 0, 0);
-  auto* addButton = new QPushButton(toQString(gui::addButtonTitle()), bar_.get());
+  auto* addButton = new QPushButton(toQString(gui::addButtonTitle()), bar.get());
   addButton->setObjectName("addButton");
-  trashButton_ = new QPushButton(toQString(gui::trashButtonTitle()), bar_.get());
+  trashButton_ = new QPushButton(toQString(gui::trashButtonTitle()), bar.get());
   trashButton_->setObjectName("trashButton");
   barLayout->addWidget(addButton);
   barLayout->addWidget(trashButton_);
   connect(addButton, &QPushButton::clicked, this, [list] { list->onAdd(); });
   connect(trashButton_, &QPushButton::clicked, this, [list] { list->onTrash(); });
+  setBarWidget(std::move(bar));
 
   model_->setView(this);
   model_->viewDidLoad();
@@ -56,10 +58,6 @@ ListEditorScreen::ListEditorScreen(std::shared_ptr<gui::ListEditorVC> model, QWi
 
 ListEditorScreen::~ListEditorScreen() {
   model_->setView(nullptr);
-}
-
-QWidget* ListEditorScreen::takeBarWidget() {
-  return bar_.release();
 }
 
 void ListEditorScreen::reloadData() {

@@ -24,9 +24,6 @@ class ListEditorScreen : public ScreenWidget, public gui::ListEditorVC::View {
   ~ListEditorScreen() override;
 
   std::shared_ptr<gui::Screen> screen() const override { return model_; }
-  // The add button ("addButton") and the clear button ("trashButton").
-  QWidget* takeBarWidget() override;
-
   RowTable* table() const { return table_; }
 
   // gui::ListEditorVC::View
@@ -38,8 +35,7 @@ class ListEditorScreen : public ScreenWidget, public gui::ListEditorVC::View {
  private:
   std::shared_ptr<gui::ListEditorVC> model_;
   RowTable* table_;
-  std::unique_ptr<QWidget> bar_;  // until the navigation bar takes it
-  QPointer<QPushButton> trashButton_;
+  QPointer<QPushButton> trashButton_;  // in the bar, which deletes it
 };
 
 }  // namespace gui_qt

@@ -141,10 +141,16 @@ RootScreen::RootScreen(std::shared_ptr<gui::RootVC> model, QWidget* parent)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(scroll);
 
-  exitButton_ = new QPushButton(toQString(gui::exitButtonTitle()));
-  exitButton_->setObjectName("exitButton");
-  exitButton_->setCursor(Qt::PointingHandCursor);
-  connect(exitButton_, &QPushButton::clicked, this, [this] { model_->onExit(); });
+  auto bar = std::make_unique<QWidget>();
+  auto* barLayout = new QHBoxLayout(bar.get());
+  barLayout->setContentsMargins(0, 0, 0, 0);
+  barLayout->addStretch();
+  auto* exitButton = new QPushButton(toQString(gui::exitButtonTitle()), bar.get());
+  exitButton->setObjectName("exitButton");
+  exitButton->setCursor(Qt::PointingHandCursor);
+  barLayout->addWidget(exitButton);
+  connect(exitButton, &QPushButton::clicked, this, [this] { model_->onExit(); });
+  setBarWidget(std::move(bar));
 
   model_->setView(this);
   model_->viewDidLoad();
@@ -152,17 +158,6 @@ RootScreen::RootScreen(std::shared_ptr<gui::RootVC> model, QWidget* parent)
 
 RootScreen::~RootScreen() {
   model_->setView(nullptr);
-  delete exitButton_;  // when the bar never took it
-}
-
-QWidget* RootScreen::takeBarWidget() {
-  auto* bar = new QWidget;
-  auto* layout = new QHBoxLayout(bar);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addStretch();
-  layout->addWidget(exitButton_);
-  exitButton_ = nullptr;
-  return bar;
 }
 
 void RootScreen::viewWillAppear() {

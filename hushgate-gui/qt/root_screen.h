@@ -28,7 +28,6 @@ class RootScreen : public ScreenWidget, public gui::RootVC::View {
 
   std::shared_ptr<gui::Screen> screen() const override { return model_; }
   const std::shared_ptr<gui::RootVC>& model() const { return model_; }
-  QWidget* takeBarWidget() override;
   // Clears the row selection, as a table controller does on appearing.
   void viewWillAppear() override;
   void viewDidAppear() override;
@@ -43,7 +42,6 @@ class RootScreen : public ScreenWidget, public gui::RootVC::View {
   std::array<QLabel*, gui::RootVC::kLabelCount> labels_{};
   std::array<SwitchButton*, gui::RootVC::kSwitchCount> switches_{};
   std::map<std::string, TappableRow*> rows_;
-  QPushButton* exitButton_ = nullptr;
 };
 
 }  // namespace gui_qt

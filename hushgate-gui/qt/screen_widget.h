@@ -5,6 +5,7 @@
 
 #include <QWidget>
 #include <memory>
+#include <utility>
 
 #include "hushgate-gui/core/ui.h"
 
@@ -22,12 +23,19 @@ class ScreenWidget : public QWidget {
   // The controls this screen puts at the right of the navigation bar (add,
   // clear, exit...), or nullptr. Asked once, when the screen is pushed; the
   // navigation bar takes ownership.
-  virtual QWidget* takeBarWidget() { return nullptr; }
+  QWidget* takeBarWidget() { return barWidget_.release(); }
 
   // The platform's appearance callbacks, forwarded to the model.
   virtual void viewWillAppear() {}
   virtual void viewDidAppear() {}
   virtual void viewDidDisappear() {}
+
+ protected:
+  // The bar controls, kept here until the navigation bar takes them.
+  void setBarWidget(std::unique_ptr<QWidget> bar) { barWidget_ = std::move(bar); }
+
+ private:
+  std::unique_ptr<QWidget> barWidget_;
 };
 
 }  // namespace gui_qt

@@ -14,10 +14,7 @@
 namespace gui_qt {
 
 ZoneScreen::ZoneScreen(std::shared_ptr<gui::ZoneVC> model, QWidget* parent)
-    : ScreenWidget(parent),
-      model_(std::move(model)),
-      untakenCheckAll_(std::make_unique<QPushButton>()),
-      checkAllButton_(untakenCheckAll_.get()) {
+    : ScreenWidget(parent), model_(std::move(model)) {
   setObjectName(toQString(model_->sceneIdentifier()));
 
   searchBar_ = new QLineEdit(this);
@@ -40,9 +37,12 @@ ZoneScreen::ZoneScreen(std::shared_ptr<gui::ZoneVC> model, QWidget* parent)
   layout_->addLayout(searchRow);
   layout_->addWidget(table_, 1);
 
+  auto checkAll = std::make_unique<QPushButton>();
+  checkAllButton_ = checkAll.get();
   checkAllButton_->setObjectName("checkAllButton");
   checkAllButton_->setCursor(Qt::PointingHandCursor);
   connect(checkAllButton_, &QPushButton::clicked, this, [this] { model_->onCheckAll(); });
+  setBarWidget(std::move(checkAll));
 
   model_->setView(this);
   model_->viewDidLoad();
@@ -51,10 +51,6 @@ ZoneScreen::ZoneScreen(std::shared_ptr<gui::ZoneVC> model, QWidget* parent)
 
 ZoneScreen::~ZoneScreen() {
   model_->setView(nullptr);
-}
-
-QWidget* ZoneScreen::takeBarWidget() {
-  return untakenCheckAll_.release();
 }
 
 void ZoneScreen::viewWillAppear() {

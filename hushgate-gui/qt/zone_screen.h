@@ -31,7 +31,6 @@ class ZoneScreen : public ScreenWidget, private gui::ZoneVC::View {
   ~ZoneScreen() override;
 
   std::shared_ptr<gui::Screen> screen() const override { return model_; }
-  QWidget* takeBarWidget() override;
   void viewWillAppear() override;
   void viewDidDisappear() override;
 
@@ -51,10 +50,7 @@ class ZoneScreen : public ScreenWidget, private gui::ZoneVC::View {
   QVBoxLayout* layout_;
   QLineEdit* searchBar_;
   ZoneTable* table_;
-  // The check-all button: held here until the navigation bar takes it, then
-  // watched only (the bar deletes it).
-  std::unique_ptr<QPushButton> untakenCheckAll_;
-  QPointer<QPushButton> checkAllButton_;
+  QPointer<QPushButton> checkAllButton_;  // in the bar, which deletes it
 };
 
 }  // namespace gui_qt
