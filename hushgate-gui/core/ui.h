@@ -119,4 +119,13 @@ class Presenter {
 void setPresenter(Presenter* presenter);
 Presenter& presenter();
 
+// Installs a presenter as the process's while it lives; none afterwards.
+class ScopedPresenter {
+ public:
+  explicit ScopedPresenter(Presenter& presenter) { setPresenter(&presenter); }
+  ~ScopedPresenter() { setPresenter(nullptr); }
+  ScopedPresenter(const ScopedPresenter&) = delete;
+  ScopedPresenter& operator=(const ScopedPresenter&) = delete;
+};
+
 }  // namespace gui

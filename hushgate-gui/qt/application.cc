@@ -112,7 +112,7 @@ int runWindow(const std::string& url) {
   ScopedQtMainQueue mainQueue;
   NavigationWindow window;
   QtPresenter presenter(&window);
-  ScopedPresenter scopedPresenter(&presenter);
+  gui::ScopedPresenter scopedPresenter(presenter);
   gui::AppDelegate delegate;
   delegate.didFinishLaunchingWithOptions(nlohmann::json::object());
 
@@ -141,7 +141,7 @@ int runHandleUrl(const std::string& url) {
   }
   ScopedQtMainQueue mainQueue;
   HeadlessPresenter presenter;
-  ScopedPresenter scopedPresenter(&presenter);
+  gui::ScopedPresenter scopedPresenter(presenter);
   const bool added = gui::addToBlacklist(*request);
   std::printf("%s\n", added ? "added to the blacklist" : "already in the blacklist");
   std::fflush(stdout);

@@ -31,13 +31,4 @@ class QtPresenter : public gui::Presenter {
   NavigationWindow* window_;
 };
 
-// Sets a presenter as the process's for its lifetime.
-class ScopedPresenter {
- public:
-  explicit ScopedPresenter(gui::Presenter* presenter) { gui::setPresenter(presenter); }
-  ~ScopedPresenter() { gui::setPresenter(nullptr); }
-  ScopedPresenter(const ScopedPresenter&) = delete;
-  ScopedPresenter& operator=(const ScopedPresenter&) = delete;
-};
-
 }  // namespace gui_qt

@@ -55,7 +55,7 @@ TEST_F(AlertUtilTest, QueryButtonOrderAndStyles) {
   for (const Case& c :
        {Case{true, AlertActionStyle::Destructive}, Case{false, AlertActionStyle::Default}}) {
     RecordingPresenter presenter;
-    gui_testing::ScopedPresenter scoped(presenter);
+    gui::ScopedPresenter scoped(presenter);
     AlertUtil::showQuery("T", "M", c.danger, [] {});
     ASSERT_EQ(presenter.alerts.size(), 1u);
     const gui::Alert& alert = *presenter.alerts[0];

@@ -101,7 +101,7 @@ TEST_F(DonationTest, NothingToListShowsNoDonation) {
                         Case{"text/json", " "}, Case{"application/json", "null"},
                         Case{"text/javascript", R"([1, "x", null, []])"}}) {
     RecordingPresenter presenter;
-    gui_testing::ScopedPresenter scoped(presenter);
+    gui::ScopedPresenter scoped(presenter);
     respond(200, c.contentType, c.body);
     gui::showDonationList();
     ASSERT_TRUE(mainQueue().waitForTasks(1, kPatience));
@@ -134,7 +134,7 @@ TEST_F(DonationTest, EveryFailureEndsInTheErrorAlert) {
   };
   for (const Case& c : cases) {
     RecordingPresenter presenter;
-    gui_testing::ScopedPresenter scoped(presenter);
+    gui::ScopedPresenter scoped(presenter);
     respond(c.status, c.contentType, c.body);
     gui::showDonationList();
     ASSERT_TRUE(mainQueue().waitForTasks(1, kPatience));
@@ -222,7 +222,7 @@ TEST_F(DonationTest, DatesInEveryZone) {
 TEST_F(DonationTest, DonateCopiesTheAccountAndOffersThePaymentApplication) {
   for (const bool installed : {true, false}) {
     RecordingPresenter presenter;
-    gui_testing::ScopedPresenter scoped(presenter);
+    gui::ScopedPresenter scoped(presenter);
     if (installed) presenter.openableURLs.insert("alipay://");
     gui::donate();
     EXPECT_EQ(presenter.pasteboardStrings, std::vector<std::string>{gui::kDonationAccount});

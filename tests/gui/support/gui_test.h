@@ -24,7 +24,7 @@ class GuiTest : public ::testing::Test {
 
  private:
   ScopedManualMainQueue scopedQueue_;
-  ScopedPresenter scopedPresenter_{presenter_};
+  gui::ScopedPresenter scopedPresenter_{presenter_};
 };
 
 }  // namespace gui_testing

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "hushgate-gui/core/mobile_query.h"
+
 namespace gui_testing {
 
 namespace {
@@ -41,12 +43,6 @@ std::vector<std::string> characters(const std::string& text) {
 }
 
 }  // namespace
-
-size_t utf16Length(const std::string& text) {
-  size_t units = 0;
-  for (const std::string& c : characters(text)) units += c.size() == 4 ? 2 : 1;
-  return units;
-}
 
 void RecordingPresenter::presentAlert(std::shared_ptr<gui::Alert> alert) {
   if (alert) alerts.push_back(std::move(alert));
@@ -153,7 +149,7 @@ bool RecordingPresenter::replaceText(size_t field, size_t location, size_t lengt
 bool RecordingPresenter::type(size_t field, const std::string& text) {
   const std::shared_ptr<gui::Alert> alert = openAlert();
   if (!alert || field >= alert->textFields.size() || !alert->textFields[field]) return false;
-  return replaceText(field, utf16Length(alert->textFields[field]->text), 0, text);
+  return replaceText(field, gui::utf16Length(alert->textFields[field]->text), 0, text);
 }
 
 size_t RecordingPresenter::typeEachCharacter(size_t field, const std::string& text) {
@@ -162,14 +158,6 @@ size_t RecordingPresenter::typeEachCharacter(size_t field, const std::string& te
     if (type(field, c)) ++accepted;
   }
   return accepted;
-}
-
-ScopedPresenter::ScopedPresenter(gui::Presenter& presenter) {
-  gui::setPresenter(&presenter);
-}
-
-ScopedPresenter::~ScopedPresenter() {
-  gui::setPresenter(nullptr);
 }
 
 }  // namespace gui_testing

@@ -80,17 +80,4 @@ class RecordingPresenter : public gui::Presenter {
   std::set<const gui::Alert*> closed_;
 };
 
-// Installs a presenter as the process's presenter while it lives; none is
-// installed afterwards.
-class ScopedPresenter {
- public:
-  explicit ScopedPresenter(gui::Presenter& presenter);
-  ~ScopedPresenter();
-  ScopedPresenter(const ScopedPresenter&) = delete;
-  ScopedPresenter& operator=(const ScopedPresenter&) = delete;
-};
-
-// The number of UTF-16 units of a UTF-8 text.
-size_t utf16Length(const std::string& text);
-
 }  // namespace gui_testing
