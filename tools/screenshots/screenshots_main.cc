@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <cstdio>
-#include <functional>
 
 #include "hushgate-gui/core/RootVC.h"
 #include "hushgate-gui/core/localization.h"
@@ -24,37 +23,9 @@
 #include "hushgate-gui/qt/root_screen.h"
 #include "hushgate-gui/qt/style.h"
 #include "hushgate-gui/qt/tappable_row.h"
+#include "support/widget_driver.h"
 
 namespace {
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-  for (int waited = 0; !done(); waited += 10) {
-    if (waited > timeoutMs) return false;
-    QTest::qWait(10);
-  }
-  return true;
-}
-
-gui_qt::AlertDialog* openAlert() {
-  gui_qt::AlertDialog* found = nullptr;
-  waitUntil([&] {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-      auto* dialog = qobject_cast<gui_qt::AlertDialog*>(widget);
-      if (dialog && dialog->isVisible()) found = dialog;
-    }
-    return found != nullptr;
-  });
-  return found;
-}
-
-void typeText(QWidget* widget, const QString& text) {
-  for (const QChar c : text) {
-    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
-    QCoreApplication::sendEvent(widget, &press);
-    QCoreApplication::sendEvent(widget, &release);
-  }
-}
 
 class Camera {
  public:
@@ -65,7 +36,7 @@ class Camera {
   bool take(const QString& name) {
     QTest::qWait(150);  // layouts and the last repaint settle
     QImage picture = window_.grab().toImage();
-    if (gui_qt::AlertDialog* dialog = openAlertNow()) {
+    if (gui_qt::AlertDialog* dialog = qt_testing::waitForAlert(0)) {
       dialog->adjustSize();
       QPainter painter(&picture);
       painter.fillRect(picture.rect(), QColor(0, 0, 0, 90));
@@ -87,14 +58,6 @@ class Camera {
   }
 
  private:
-  static gui_qt::AlertDialog* openAlertNow() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-      auto* dialog = qobject_cast<gui_qt::AlertDialog*>(widget);
-      if (dialog && dialog->isVisible()) return dialog;
-    }
-    return nullptr;
-  }
-
   gui_qt::NavigationWindow& window_;
   QString directory_;
 };
@@ -117,7 +80,7 @@ void click(QWidget* widget) {
 }
 
 void closeAlert() {
-  if (gui_qt::AlertDialog* dialog = openAlert()) click(dialog->buttons().front());
+  if (gui_qt::AlertDialog* dialog = qt_testing::waitForAlert()) click(dialog->buttons().front());
 }
 
 }  // namespace
@@ -135,21 +98,21 @@ int main(int argc, char** argv) {
   gui_qt::ScopedQtMainQueue mainQueue;
   gui_qt::NavigationWindow window;
   gui_qt::QtPresenter presenter(&window);
-  gui_qt::ScopedPresenter scopedPresenter(&presenter);
+  gui::ScopedPresenter scopedPresenter(presenter);
   gui::RootVC::Environment environment;
   environment.regionDetector = &gui::applicationRegionDetector();
   auto root = std::make_shared<gui::RootVC>(environment);
   window.push(new gui_qt::RootScreen(root));
   window.show();
   Camera camera(window, directory);
-  bool ok = waitUntil([&] { return !root->isLoadingHistory(); });
+  bool ok = qt_testing::waitUntil([&] { return !root->isLoadingHistory(); });
 
   ok &= camera.take("main");
 
   tapRow(window, "cell.zone");
   if (auto* search = find<QLineEdit>(window, "searchBar")) {
     search->setFocus();
-    typeText(search, QStringLiteral("广"));
+    qt_testing::typeText(search, QStringLiteral("广"));
   }
   ok &= camera.take("zones-search");
   window.pop();
@@ -161,9 +124,10 @@ int main(int argc, char** argv) {
   tapRow(window, "cell.blacklist");
   ok &= camera.take("blacklist");
   click(find<QPushButton>(window, "addButton"));
-  if (gui_qt::AlertDialog* dialog = openAlert()) {
-    typeText(dialog->fields()[0], "0755 8888 *");
-    if (dialog->fields().size() > 1) typeText(dialog->fields()[1], QStringLiteral("推销电话"));
+  if (gui_qt::AlertDialog* dialog = qt_testing::waitForAlert()) {
+    qt_testing::typeText(dialog->fields()[0], "0755 8888 *");
+    if (dialog->fields().size() > 1)
+      qt_testing::typeText(dialog->fields()[1], QStringLiteral("推销电话"));
   }
   ok &= camera.take("blacklist-add");
   closeAlert();
@@ -186,8 +150,8 @@ int main(int argc, char** argv) {
   window.pop();
 
   tapRow(window, "cell.mobiletest");
-  if (gui_qt::AlertDialog* dialog = openAlert()) {
-    typeText(dialog->fields()[0], "13800138000");
+  if (gui_qt::AlertDialog* dialog = qt_testing::waitForAlert()) {
+    qt_testing::typeText(dialog->fields()[0], "13800138000");
     click(dialog->button(QString::fromStdString(gui::localizedString("ok"))));
   }
   QTest::qWait(100);

@@ -22,25 +22,10 @@
 #include "hushgate-gui/qt/qt_main_queue.h"
 #include "hushgate-gui/qt/qt_presenter.h"
 #include "support/temp_root.h"
+#include "support/widget_driver.h"
 
 namespace qt_testing {
 
-// Runs the event loop until done() holds or the time-out passes; returns
-// done()'s last answer.
-bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
-
-// Types text into a widget: one key press and release per character, each
-// carrying the character as its text (Chinese included).
-void typeText(QWidget* widget, const QString& text);
-// Presses Backspace in a widget.
-void pressBackspace(QWidget* widget, int times = 1);
-
-// The alert dialog presented most recently and still open, waiting up to the
-// time-out for one; nullptr when none came.
-gui_qt::AlertDialog* waitForAlert(int timeoutMs = 5000);
-// Clicks the dialog's button with this title; false when it has none or the
-// button is disabled.
-bool pressAlertButton(gui_qt::AlertDialog* dialog, const QString& title);
 // The localised text of key, as a QString.
 QString localized(const char* key);
 
@@ -66,7 +51,7 @@ class GuiSession {
   testing_support::TempDeviceRoot root_;
   std::unique_ptr<gui_qt::NavigationWindow> window_;
   std::unique_ptr<gui_qt::QtPresenter> presenter_;
-  std::unique_ptr<gui_qt::ScopedPresenter> scopedPresenter_;
+  std::unique_ptr<gui::ScopedPresenter> scopedPresenter_;
 };
 
 // Counts the posts of a Darwin notification seen by this process's main
