@@ -6,7 +6,7 @@ namespace gui_qt {
 
 QString applicationStyleSheet() {
   return QStringLiteral(
-      "NavigationWindow, gui_qt--NavigationWindow { background: #f2f2f7; }"
+      "#navigationWindow { background: #f2f2f7; }"
       "#navigationBar { background: #f9f9f9; border-bottom: 1px solid #d1d1d6; }"
       "#navigationTitle { font-size: 17px; font-weight: 600; color: #000; }"
       "#navigationBar QPushButton { border: none; color: #007aff; font-size: 16px;"

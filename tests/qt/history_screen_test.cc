@@ -20,6 +20,7 @@
 #include "hushgate-gui/qt/qt_text.h"
 #include "hushgate-gui/qt/table_rows.h"
 #include "row_table_driver.h"
+#include "statics/atomic_file.h"
 #include "statics/block_record.h"
 #include "statics/history_file.h"
 #include "support/qt_gui_test.h"
@@ -62,10 +63,7 @@ void writeHistory(const std::vector<BlockRecord>& records) {
 }
 
 std::string historyFileText() {
-  std::ifstream in(mpHistoryFilePathFromOutside(), std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return readWholeFile(mpHistoryFilePathFromOutside()).value_or("");
 }
 
 // The unique ids of the records in the file, in file order; the text must

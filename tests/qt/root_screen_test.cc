@@ -5,9 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "hushgate-gui/core/RootVC.h"
 #include "hushgate-gui/core/screen_texts.h"
@@ -17,6 +15,7 @@
 #include "hushgate-gui/qt/tappable_row.h"
 #include "statics/MobileRegionDetector.h"
 #include "statics/Preference.h"
+#include "statics/atomic_file.h"
 #include "statics/format.h"
 #include "statics/json_document.h"
 #include "support/qt_gui_test.h"
@@ -26,10 +25,7 @@ namespace {
 using qt_testing::localized;
 
 Json documentAt(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return parseJsonDocument(bytes.str()).value_or(Json());
+  return parseJsonDocument(readWholeFile(path).value_or("")).value_or(Json());
 }
 
 class RootScreenTest : public QObject {

@@ -1,14 +1,12 @@
 #include "support/qt_gui_test.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "hushgate-gui/qt/qt_text.h"
 #include "hushgate-gui/qt/screen_factory.h"
 #include "hushgate-gui/qt/style.h"
 #include "platform/dispatch.h"
 #include "platform/notify.h"
 #include "statics/Preference.h"
+#include "statics/atomic_file.h"
 
 namespace qt_testing {
 
@@ -42,10 +40,7 @@ gui_qt::ScreenWidget* GuiSession::push(std::shared_ptr<gui::Screen> screen) {
 }
 
 std::string GuiSession::mainDocumentOnDisk() const {
-  std::ifstream in(Preference::prefFilePath(), std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return readWholeFile(Preference::prefFilePath()).value_or("");
 }
 
 NotificationCounter::NotificationCounter(const std::string& name) {
