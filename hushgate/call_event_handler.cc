@@ -39,9 +39,17 @@ CallEventResult CallEventHandler::handleCallEvent(const platform::NSNotification
                                                   const std::function<void()>& hostHandler) {
   // Hold the document for the whole event, even if a reload replaces it.
   const std::shared_ptr<const ScreeningRules> rules = rules_;
-  if (!rules || !rules->enabled()) return passOn(hostHandler);
-
   const platform::TUCallRef& call = notification.object;
+  if (!rules || !rules->enabled()) {
+    // Screening is off, but the pending call still ends or is answered: drop
+    // it, or every later call would count as another call and pass unscreened.
+    if (call && call == pendingIncomingTUCall_ &&
+        (call->status == kCallStatusActive || call->status == kCallStatusEnded)) {
+      pendingIncomingTUCall_.reset();
+      pendingIncomingTUCallBlocked_ = false;
+    }
+    return passOn(hostHandler);
+  }
   if (!call) return passOn(hostHandler);
   Log("call.status: %d", call->status);
 

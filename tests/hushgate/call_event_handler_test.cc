@@ -182,6 +182,24 @@ TEST_F(CallEventHandlerTest, SwitchedOffPassesEverythingAndLeavesTrackerAlone) {
   EXPECT_TRUE(disconnected_.empty());
 }
 
+TEST_F(CallEventHandlerTest, CallEndingWhileSwitchedOffIsForgotten) {
+  // A call rings with screening on, ends (or is answered) while it is off:
+  // once it is on again, the next call is screened, not taken for a second
+  // call beside the first.
+  for (int end : {6, 1}) {
+    CallEventHandler handler = makeHandler(true);
+    const TUCallRef first = makeCall("100", 0);
+    EXPECT_EQ(deliver(handler, first, 4), std::make_pair(Passed, true));
+    ASSERT_EQ(handler.pendingIncomingTUCall(), first);
+    handler.setRules(std::make_shared<const ScreeningRules>(rulesDocument(false)));
+    EXPECT_EQ(deliver(handler, first, end), std::make_pair(Passed, true)) << end;
+    EXPECT_EQ(handler.pendingIncomingTUCall(), nullptr) << end;
+    handler.setRules(std::make_shared<const ScreeningRules>(rulesDocument(true)));
+    const TUCallRef next = makeCall("400", 0);
+    EXPECT_EQ(deliver(handler, next, 4).first, Blocked) << end;
+  }
+}
+
 TEST_F(CallEventHandlerTest, BlockedCallIsHungUpAndRecordedOffTheEventThread) {
   CallEventHandler handler = makeHandler(true);
   const TUCallRef call = makeCall("400", 4);
