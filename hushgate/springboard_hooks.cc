@@ -1,6 +1,5 @@
 #include "hushgate/springboard_hooks.h"
 
-#include <filesystem>
 #include <memory>
 
 #include "hushgate/block_history.h"
@@ -50,7 +49,7 @@ void applicationDidFinishLaunching(id self, SEL cmd, id application) {
   history = new BlockHistoryWriter(mpHistoryFilePathFromOutside());
   history->prepareMPHistoryFile();
 
-  if (std::filesystem::exists(CallerLabelDatabase::defaultPath())) db->open();
+  db->open();  // does nothing while there is no database file
 
   int token = 0;
   platform::notify_register_dispatch(kPreferenceUpdatedNotification, &token, platform::mainQueue(),
@@ -60,6 +59,10 @@ void applicationDidFinishLaunching(id self, SEL cmd, id application) {
                                      [](int) { history->openMPHistoryFileWriteHandle(); });
 
   loadPreferences();
+
+  // The number-location database is read once per process: now, off the main
+  // queue, rather than while the first mobile caller rings.
+  platform::globalQueue().async([] { MobileRegionDetector::sharedInstance(); });
 }
 
 }  // namespace
