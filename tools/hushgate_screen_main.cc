@@ -21,6 +21,7 @@
 #include "hushgate/screening.h"
 #include "statics/Preference.h"
 #include "statics/atomic_file.h"
+#include "statics/json_document.h"
 #include "tools/screen_input.h"
 
 namespace {
@@ -81,10 +82,10 @@ std::optional<Json> loadDocument(const Options& options) {
     std::fprintf(stderr, "hushgate-screen: cannot read %s\n", options.prefFile->c_str());
     return std::nullopt;
   }
-  Json doc = Json::parse(*bytes, nullptr, /*allow_exceptions=*/false);
-  if (doc.is_discarded()) {
+  // The project's parser: a depth limit, so no document can exhaust the stack.
+  std::optional<Json> doc = parseJsonDocument(*bytes);
+  if (!doc) {
     std::fprintf(stderr, "hushgate-screen: %s is not a JSON document\n", options.prefFile->c_str());
-    return std::nullopt;
   }
   return doc;
 }

@@ -5,6 +5,7 @@
 #include <unicode/unistr.h>
 
 #include "statics/MobileRegionDetector.h"
+#include "statics/json_document.h"
 
 namespace {
 
@@ -32,8 +33,8 @@ std::string padded(const std::string& text, size_t width) {
 }  // namespace
 
 std::optional<IncomingCallInfo> parseScreenInputLine(const std::string& line, std::string* error) {
-  const Json doc = Json::parse(line, nullptr, /*allow_exceptions=*/false);
-  if (doc.is_discarded() || !doc.is_object()) {
+  const Json doc = parseJsonDocument(line).value_or(Json());
+  if (!doc.is_object()) {
     *error = "not a JSON object";
     return std::nullopt;
   }

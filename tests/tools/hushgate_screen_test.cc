@@ -75,6 +75,14 @@ TEST_F(HushgateScreenTest, RefusesBadUsageAndUnreadableDocuments) {
   EXPECT_EQ(run("\"$BIN\" --pref '" + root_.at("/missing.json") + "' 1").status, 2);
   root_.write("/broken.json", "{\"enabled\":");
   EXPECT_EQ(run("\"$BIN\" --pref '" + root_.at("/broken.json") + "' 1").status, 2);
+  // Nested deeper than any document needs: refused, not a crash.
+  const std::string deep = std::string(200000, '[') + std::string(200000, ']');
+  root_.write("/deep.json", deep);
+  EXPECT_EQ(run("\"$BIN\" --pref '" + root_.at("/deep.json") + "' 1").status, 2);
+  root_.write("/deep.jsonl", "{\"number\":" + deep + "}\n{\"number\":\"1\"}\n");
+  const RunResult lines = run("\"$BIN\" < '" + root_.at("/deep.jsonl") + "'");
+  EXPECT_EQ(lines.status, 1);
+  EXPECT_EQ(lines.out, "{\"number\":\"1\",\"reason\":0,\"detail\":\"\"}\n");
 }
 
 // The mobile region rule with the database that the build made from open data.

@@ -15,7 +15,6 @@
 
 #include "hushgate-gui/core/RootVC.h"
 #include "hushgate-gui/core/localization.h"
-#include "hushgate-gui/core/region_database.h"
 #include "hushgate-gui/qt/alert_dialog.h"
 #include "hushgate-gui/qt/navigation_window.h"
 #include "hushgate-gui/qt/qt_main_queue.h"
@@ -99,9 +98,7 @@ int main(int argc, char** argv) {
   gui_qt::NavigationWindow window;
   gui_qt::QtPresenter presenter(&window);
   gui::ScopedPresenter scopedPresenter(presenter);
-  gui::RootVC::Environment environment;
-  environment.regionDetector = &gui::applicationRegionDetector();
-  auto root = std::make_shared<gui::RootVC>(environment);
+  auto root = std::make_shared<gui::RootVC>();
   window.push(new gui_qt::RootScreen(root));
   window.show();
   Camera camera(window, directory);
