@@ -28,8 +28,8 @@ std::atomic<Presenter*> installed{nullptr};
 
 }  // namespace
 
-void setPresenter(Presenter* presenter) {
-  installed.store(presenter, std::memory_order_release);
+Presenter* setPresenter(Presenter* presenter) {
+  return installed.exchange(presenter, std::memory_order_acq_rel);
 }
 
 Presenter& presenter() {

@@ -114,18 +114,22 @@ class Presenter {
 };
 
 // The process's presenter (set by the front end or a test before any screen
-// runs; nullptr unsets it). Without one, presenter() gives a stand-in that
-// shows nothing and answers no.
-void setPresenter(Presenter* presenter);
+// runs; nullptr unsets it); returns the one it replaces. Without one,
+// presenter() gives a stand-in that shows nothing and answers no.
+Presenter* setPresenter(Presenter* presenter);
 Presenter& presenter();
 
-// Installs a presenter as the process's while it lives; none afterwards.
+// Installs a presenter as the process's while it lives, then puts back the
+// one it replaced (so scopes nest).
 class ScopedPresenter {
  public:
-  explicit ScopedPresenter(Presenter& presenter) { setPresenter(&presenter); }
-  ~ScopedPresenter() { setPresenter(nullptr); }
+  explicit ScopedPresenter(Presenter& presenter) : previous_(setPresenter(&presenter)) {}
+  ~ScopedPresenter() { setPresenter(previous_); }
   ScopedPresenter(const ScopedPresenter&) = delete;
   ScopedPresenter& operator=(const ScopedPresenter&) = delete;
+
+ private:
+  Presenter* previous_;
 };
 
 }  // namespace gui
