@@ -14,6 +14,7 @@
 #include "hushgate-gui/core/mobile_query.h"
 #include "hushgate-gui/core/notification_center.h"
 #include "hushgate-gui/core/pref_upgrade.h"
+#include "hushgate-gui/core/region_database.h"
 #include "hushgate-gui/core/resources.h"
 #include "platform/bundle.h"
 #include "platform/notify.h"
@@ -71,7 +72,7 @@ bool RootVC::switchOn(Switch which) const {
 
 const MobileRegionDetector& RootVC::regionDetector() const {
   return environment_.regionDetector != nullptr ? *environment_.regionDetector
-                                                : MobileRegionDetector::sharedInstance();
+                                                : applicationRegionDetector();
 }
 
 platform::DispatchQueue& RootVC::backgroundQueue() const {

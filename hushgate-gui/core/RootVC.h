@@ -70,7 +70,7 @@ class RootVC : public Screen {
   // queue for the history read.
   struct Environment {
     std::string citiesPath;                                // empty: resource "cities"/"json"
-    const MobileRegionDetector* regionDetector = nullptr;  // nullptr: the shared one
+    const MobileRegionDetector* regionDetector = nullptr;  // nullptr: applicationRegionDetector()
     platform::DispatchQueue* backgroundQueue = nullptr;    // nullptr: platform::globalQueue()
   };
 

@@ -6,7 +6,6 @@
 
 #include "hushgate-gui/core/AppDelegate.h"
 #include "hushgate-gui/core/RootVC.h"
-#include "hushgate-gui/core/region_database.h"
 #include "hushgate-gui/core/url_command.h"
 #include "hushgate-gui/qt/navigation_window.h"
 #include "hushgate-gui/qt/qt_main_queue.h"
@@ -116,9 +115,7 @@ int runWindow(const std::string& url) {
   gui::AppDelegate delegate;
   delegate.didFinishLaunchingWithOptions(nlohmann::json::object());
 
-  gui::RootVC::Environment environment;
-  environment.regionDetector = &gui::applicationRegionDetector();
-  window.push(new RootScreen(std::make_shared<gui::RootVC>(environment)));
+  window.push(new RootScreen(std::make_shared<gui::RootVC>()));
   window.show();
 
   QObject::connect(&server, &InstanceServer::messageReceived, &window, [&](const QString& message) {
