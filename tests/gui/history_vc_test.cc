@@ -247,7 +247,10 @@ TEST_F(HistoryVCTest, TimesInShanghai) {
     json r = record("u", "1", 0, 1);
     r["d"] = d;
     *history_ = {r};
-    (void)screen->cellForRow(0);
+    const gui::HistoryCell cell = screen->cellForRow(0);
+    // The rest of the row is shown as for any other record.
+    EXPECT_EQ(cell.phone, "1") << d.dump();
+    EXPECT_EQ(cell.reason, gui::HistoryVC::reasonText(r)) << d.dump();
   }
 }
 
