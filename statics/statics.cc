@@ -19,15 +19,6 @@ UChar32 nextCodePoint(std::string_view s, int64_t& i) {
   return c;
 }
 
-// The platform's whitespaceAndNewlineCharacterSet: the Z* categories, tab,
-// U+000A to U+000D and U+0085.
-bool isWhitespaceOrNewline(UChar32 c) {
-  if (c < 0) return false;
-  if (c == 0x09 || (c >= 0x0A && c <= 0x0D) || c == 0x85) return true;
-  const int8_t type = u_charType(c);
-  return type == U_SPACE_SEPARATOR || type == U_LINE_SEPARATOR || type == U_PARAGRAPH_SEPARATOR;
-}
-
 // The class of one character as the platform sees its first UTF-16 unit: a
 // character beyond the BMP starts with a surrogate, which is class 1; so is an
 // ill-formed byte.
@@ -106,6 +97,13 @@ unsigned hexPair(char16_t first, char16_t second) {
 }
 
 }  // namespace
+
+bool isWhitespaceOrNewline(UChar32 c) {
+  if (c < 0) return false;
+  if (c == 0x09 || (c >= 0x0A && c <= 0x0D) || c == 0x85) return true;
+  const int8_t type = u_charType(c);
+  return type == U_SPACE_SEPARATOR || type == U_LINE_SEPARATOR || type == U_PARAGRAPH_SEPARATOR;
+}
 
 std::string trimming(std::string_view text) {
   int64_t begin = -1;

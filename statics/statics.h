@@ -4,14 +4,19 @@
 // trimmed.
 #pragma once
 
+#include <unicode/umachine.h>
+
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/ui_graphics.h"
 
-// The text without white space and new lines at both ends: the Unicode Z*
-// categories, tab, U+000A to U+000D and U+0085.
+// The platform's whitespaceAndNewlineCharacterSet: the Unicode Z* categories,
+// tab, U+000A to U+000D and U+0085 (false for a negative value).
+bool isWhitespaceOrNewline(UChar32 c);
+
+// The text without white space and new lines at both ends (as above).
 std::string trimming(std::string_view text);
 
 // Class of the first character: 0 decimal digit (Unicode Nd), 1 any other

@@ -13,13 +13,6 @@ namespace gui {
 
 namespace {
 
-// The platform's whitespaceAndNewlineCharacterSet.
-bool isWhitespaceOrNewline(UChar32 c) {
-  if (c == 0x09 || (c >= 0x0A && c <= 0x0D) || c == 0x85) return true;
-  const int8_t type = u_charType(c);
-  return type == U_SPACE_SEPARATOR || type == U_LINE_SEPARATOR || type == U_PARAGRAPH_SEPARATOR;
-}
-
 // Replaces every non-overlapping occurrence of from, left to right, once.
 std::string replacingOccurrences(std::string_view text, std::string_view from,
                                  std::string_view to) {
