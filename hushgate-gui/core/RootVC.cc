@@ -27,9 +27,6 @@ namespace gui {
 
 namespace {
 
-constexpr char kHistoryAddedNotification[] = "mp-history-added";
-constexpr char kHistoryDeletedByUserNotification[] = "mp-history-deleted-by-user";
-
 // Sets a boolean of a document held by the preference store, which keeps its
 // documents as objects.
 void setPrefBool(Json& doc, const char* key, bool value) {
@@ -100,7 +97,7 @@ void RootVC::viewDidLoad() {
     historyAddedToken_ = token;
   }
   historyDeletedToken_ = NotificationCenter::defaultCenter().addObserverForName(
-      kHistoryDeletedByUserNotification,
+      HistoryVC::kDeletedByUserNotification,
       [this](const UserInfo&) { refreshHistoryCountOnViewAppear_ = true; });
 
   Preference& store = Preference::sharedInstance();
@@ -186,7 +183,8 @@ void RootVC::finishHistoryLoad(HistoryList records, bool announce) {
   *history_ = std::move(records);
   isLoadingHistory_ = false;
   setHistoryCountFromList();
-  if (announce) NotificationCenter::defaultCenter().postNotificationName(kHistoryAddedNotification);
+  if (announce)
+    NotificationCenter::defaultCenter().postNotificationName(HistoryVC::kAddedNotification);
 }
 
 // ---- Switches
