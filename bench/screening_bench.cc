@@ -14,11 +14,12 @@
 
 #include <sqlite3.h>
 
-#include "hushgate/caller_label_db.h"
-#include "hushgate/icu_regex.h"
-#include "hushgate/screening.h"
-#include "hushgate/sqlite_handles.h"
+#include "hushgate/screening/caller_label_db.h"
+#include "hushgate/screening/icu_regex.h"
+#include "hushgate/screening/screening.h"
+#include "hushgate/screening/sqlite_handles.h"
 #include "statics/Preference.h"
+#include "tests/screening/reference_screening.h"
 
 namespace {
 
@@ -100,7 +101,7 @@ void BM_DefaultRules_CompiledPerCall(benchmark::State& state) {
   const Json pref = defaultRules();
   const IncomingCallInfo call = callFrom(kUnlisted);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(screenIncomingCall(call, pref, kNoRegion, kNoLabel));
+    benchmark::DoNotOptimize(referenceScreenIncomingCall(call, pref, kNoRegion, kNoLabel));
   }
 }
 BENCHMARK(BM_DefaultRules_CompiledPerCall);
@@ -129,9 +130,9 @@ BENCHMARK(BM_BlacklistEndings_CompiledOnce)->Arg(10000)->Unit(benchmark::kMicros
 void BM_Blacklist_CompiledPerCall(benchmark::State& state) {
   const Json pref = rulesWithBlacklist(static_cast<int>(state.range(0)));
   const IncomingCallInfo call = callFrom(kUnlisted);
-  checkNotBlocked(state, screenIncomingCall(call, pref, kNoRegion, kNoLabel));
+  checkNotBlocked(state, referenceScreenIncomingCall(call, pref, kNoRegion, kNoLabel));
   for (auto _ : state) {
-    benchmark::DoNotOptimize(screenIncomingCall(call, pref, kNoRegion, kNoLabel));
+    benchmark::DoNotOptimize(referenceScreenIncomingCall(call, pref, kNoRegion, kNoLabel));
   }
 }
 BENCHMARK(BM_Blacklist_CompiledPerCall)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);

@@ -17,14 +17,14 @@
 #include "platform/bundle.h"
 #include "platform/paths.h"
 #include "platform/unique_fd.h"
+#include "statics/contracts/names.h"
 
 namespace {
 
-constexpr const char* kPhoneApplication = "com.apple.mobilephone";
 constexpr const char* kPattern = "yyyy-MM-dd HH:mm:ss.SSS";
-constexpr const char* kZone = "Asia/Shanghai";
+constexpr const char* kZone = kChinaTimeZone;
 
-// "Asia/Shanghai" has kept UTC+8 without daylight saving since 1991; used
+// The zone has kept UTC+8 without daylight saving since 1991; used
 // only when ICU cannot make the formatter.
 std::string fixedOffsetTimestamp(long long milliseconds) {
   const long long shifted = milliseconds + 8LL * 3600 * 1000;
@@ -98,10 +98,11 @@ void writeAll(int fd, std::string_view bytes) {
 }  // namespace
 
 std::string logFilePath() {
-  if (platform::mainBundleIdentifier() == kPhoneApplication) {
-    return platform::NSHomeDirectory() + "/Documents/hushgate-log.txt";
+  if (platform::mainBundleIdentifier() == kMobilePhoneBundleIdentifier) {
+    return stringWithFormat("%@/%@/%@", platform::NSHomeDirectory(), kDocumentsFolderName,
+                            kMPLogFileName);
   }
-  return platform::devicePath("/var/mobile/hushgate.log");
+  return platform::devicePath(kLogFilePath);
 }
 
 std::string logTimestamp(double secondsSince1970) {

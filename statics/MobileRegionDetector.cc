@@ -1,18 +1,17 @@
 #include "statics/MobileRegionDetector.h"
 
 #include <filesystem>
-#include <mutex>
 #include <string_view>
 
 #include "platform/paths.h"
+#include "statics/contracts/names.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kDataDirectory = "/var/mobile/hushgate";
-constexpr std::string_view kNamePrefix = "phone-";
-constexpr std::string_view kNameSuffix = ".dat";
+constexpr std::string_view kNamePrefix = kPhoneDataFilePrefix;
+constexpr std::string_view kNameSuffix = kPhoneDataFileSuffix;
 
 bool isDatabaseName(std::string_view name) {
   return name.size() >= kNamePrefix.size() + kNameSuffix.size() && name.starts_with(kNamePrefix) &&
@@ -41,10 +40,9 @@ MobileRegionDetector::MobileRegionDetector(const std::string& directory) {
 }
 
 MobileRegionDetector& MobileRegionDetector::sharedInstance() {
-  static std::once_flag once;
-  static MobileRegionDetector* instance = nullptr;  // lives until the process ends
-  std::call_once(once,
-                 [] { instance = new MobileRegionDetector(platform::devicePath(kDataDirectory)); });
+  // Never destroyed: work still queued at exit may use it.
+  static MobileRegionDetector* const instance =
+      new MobileRegionDetector(platform::devicePath(kDataDirectoryPath));
   return *instance;
 }
 

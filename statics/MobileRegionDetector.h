@@ -1,5 +1,6 @@
 // The process-wide entry point to the number-location database: finds the
-// database file ("phone-" any text ".dat") in the data directory once, keeps
+// database file (kPhoneDataFilePrefix, any text, kPhoneDataFileSuffix) in the
+// data directory once, keeps
 // one PhoneData for the life of the process and answers region and version
 // questions from any thread.
 #pragma once
@@ -13,7 +14,7 @@
 class MobileRegionDetector {
  public:
   // The instance of this process, made under a once-only guard on first use
-  // for the data directory "/var/mobile/hushgate" of the device root, and never
+  // for the data directory (kDataDirectoryPath) of the device root, and never
   // destroyed. Safe to call from any thread.
   static MobileRegionDetector& sharedInstance();
 
@@ -40,7 +41,7 @@ class MobileRegionDetector {
 };
 
 // The path of the first regular file (symbolic links followed) in directory
-// whose name begins with "phone-" and ends with ".dat", in listing order,
+// whose name begins with kPhoneDataFilePrefix and ends with kPhoneDataFileSuffix, in listing order,
 // without descending into subdirectories. nullopt when there is none or the
 // directory cannot be listed.
 std::optional<std::string> findDatabaseFile(const std::string& directory);

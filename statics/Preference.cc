@@ -20,9 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kPhoneApplication = "com.apple.mobilephone";
-constexpr const char* kPrefFileName = "hushgate-pref.json";
-
 // The migration flag: set by the first migrate() of the process, whatever that
 // call achieved. The mutex makes concurrent first calls wait for the one that
 // acts, and lets tests set the flag back.
@@ -52,7 +49,7 @@ void moveUnlessTaken(const std::string& from, const std::string& to) {
 // be serialised (nothing was written), true once a write was attempted.
 bool writeDocument(Json& doc, const std::string& path, const char* serialiseFailedFormat,
                    const char* writeFailedFormat) {
-  if (doc.is_object()) doc["version"] = platform::mainBundleShortVersion();
+  if (doc.is_object()) doc[kVersionKey] = platform::mainBundleShortVersion();
   std::string error;
   const std::optional<std::string> bytes = serializeJsonDocument(doc, error);
   if (!bytes) {
@@ -169,53 +166,21 @@ void Preference::migrate() {
 }
 
 std::string Preference::mpPrefFilePath() {
-  const auto proxy = platform::LSBundleProxy::bundleProxyForIdentifier(kPhoneApplication);
+  const auto proxy =
+      platform::LSBundleProxy::bundleProxyForIdentifier(kMobilePhoneBundleIdentifier);
   if (!proxy) return {};
-  return stringWithFormat("%@/Documents/%@", proxy->dataContainerURL(), kPrefFileName);
+  return stringWithFormat("%@/%@/%@", proxy->dataContainerURL(), kDocumentsFolderName,
+                          kMPPrefFileName);
 }
 
 std::string Preference::dataDirectoryPath() {
-  return platform::devicePath("/var/mobile/hushgate");
+  return platform::devicePath(kDataDirectoryPath);
 }
 
 std::string Preference::prefFilePath() {
-  return platform::devicePath("/var/mobile/hushgate/hushgate-pref.json");
+  return platform::devicePath(kPrefFilePath);
 }
 
 std::string Preference::formerPrefFilePath() {
-  return platform::devicePath("/var/mobile/hushgate-pref.json");
-}
-
-Json Preference::defaultPref() {
-  Json pref = Json::object();
-  pref["bypass-contacts-enabled"] = true;
-  pref["block-unknown-enabled"] = true;
-  pref["ignored-prefixes"] =
-      Json::array({Json::array({"12583?", "^12583\\d\\d+", "中国移动和多号"})});
-  pref["keywords"] =
-      Json::array({"响一声", "广告", "推销", "骚扰", "诈骗", "保险", "理财", "房产中介"});
-  return pref;
-}
-
-Json Preference::defaultMPPref() {
-  Json pref = Json::object();
-  pref["mp-injection-enabled"] = true;
-  return pref;
-}
-
-bool prefBool(const Json& doc, const char* key) {
-  if (key == nullptr || !doc.is_object()) return false;
-  const auto it = doc.find(key);
-  return it != doc.end() && it->is_boolean() && it->get<bool>();
-}
-
-const Json& prefArray(const Json& doc, const char* key) {
-  static const Json kEmpty = Json::array();
-  if (key == nullptr || !doc.is_object()) return kEmpty;
-  const auto it = doc.find(key);
-  return it != doc.end() && it->is_array() ? *it : kEmpty;
-}
-
-std::string jsonString(const Json& value) {
-  return value.is_string() ? value.get_ref<const std::string&>() : std::string();
+  return platform::devicePath(kFormerPrefFilePath);
 }

@@ -1,24 +1,16 @@
-// The preference store: the main document read by the screening tweak and
-// written by the settings application, and the Phone-side document.
-//
-// Main document "/var/mobile/hushgate/hushgate-pref.json" (a JSON object; every
-// key optional): "enabled", "block-unknown-enabled", "bypass-contacts-enabled"
-// (booleans); "blacklist" and "ignored-prefixes" (arrays of [pattern,
-// expression, comment]); "keywords", "blocked-groups",
-// "blocked-cities-flattened", "mobile-blocked-groups",
-// "mobile-blocked-cities-flattened" (arrays of strings); "blocked-cities",
-// "mobile-blocked-cities" (objects: group -> array of city keys); "version".
-// Phone-side document "<Phone container>/Documents/hushgate-pref.json":
-// "mp-injection-enabled" (boolean) and "version".
+// The preference store: the one reader and writer of the two preference
+// documents. Where they lie: statics/contracts/names.h (kPrefFilePath,
+// kMPPrefFileName); their keys, shapes and defaults:
+// statics/contracts/pref_document.h.
 //
 // Files are written compactly in UTF-8 and replaced atomically.
 #pragma once
 
 #include <memory>
-#include <nlohmann/json.hpp>
 #include <string>
 
-using Json = nlohmann::json;
+#include "statics/contracts/names.h"
+#include "statics/contracts/pref_document.h"
 
 class Preference {
  public:
@@ -35,16 +27,16 @@ class Preference {
   // The Phone-side document; changed in place, then saveMPPref.
   Json& mpPref() { return mpPref_; }
 
-  // Stamps "version", writes the main document atomically and posts
-  // "com.tevrin.hushgate.preference-updated" (also when the write failed; not
+  // Stamps kVersionKey, writes the main document atomically and posts
+  // kPreferenceUpdatedNotification (also when the write failed; not
   // when the document could not be serialised). Failures are logged.
   void save();
-  // Stamps "version" and writes the main document atomically; posts nothing.
+  // Stamps kVersionKey and writes the main document atomically; posts nothing.
   void saveOnly();
-  // Stamps "version" and writes the Phone-side document atomically, creating
+  // Stamps kVersionKey and writes the Phone-side document atomically, creating
   // the container's "Documents" folder when missing; posts nothing.
   void saveMPPref();
-  // The saves stamp "version" (platform::mainBundleShortVersion()) only into a
+  // The saves stamp kVersionKey (platform::mainBundleShortVersion()) only into a
   // document that is a JSON object; a document that a caller replaced with
   // another JSON value is written as it is.
 
@@ -62,11 +54,11 @@ class Preference {
   static std::string mpPrefFilePath();
 
   // The paths and defaults of the documents.
-  static std::string dataDirectoryPath();   // "/var/mobile/hushgate"
-  static std::string prefFilePath();        // ".../hushgate/hushgate-pref.json"
-  static std::string formerPrefFilePath();  // "/var/mobile/hushgate-pref.json"
-  static Json defaultPref();
-  static Json defaultMPPref();
+  static std::string dataDirectoryPath();   // kDataDirectoryPath on the device
+  static std::string prefFilePath();        // kPrefFilePath on the device
+  static std::string formerPrefFilePath();  // kFormerPrefFilePath on the device
+  static Json defaultPref() { return ::defaultPref(); }
+  static Json defaultMPPref() { return ::defaultMPPref(); }
 
   // For tests only: an instance made as sharedInstance() makes its own (under
   // the current device root), independent of the process-wide one; and a
@@ -87,15 +79,3 @@ class Preference {
   Json pref_;
   Json mpPref_;
 };
-
-// Notification posted by save().
-inline constexpr const char* kPreferenceUpdatedNotification =
-    "com.tevrin.hushgate.preference-updated";
-
-// Reading values of a document of any shape: a missing key or a value of
-// another JSON type (also when doc itself is not an object) reads as false,
-// empty text or an empty list.
-bool prefBool(const Json& doc, const char* key);
-// prefArray refers into doc, or to a shared empty array.
-const Json& prefArray(const Json& doc, const char* key);  // an array or an empty array
-std::string jsonString(const Json& value);                // a string or ""

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "statics/utf8.h"
+
 FormatArg::FormatArg(const char* text) {
   if (text != nullptr) value_ = std::string(text);
 }
@@ -85,29 +87,19 @@ bool parsePlaceholder(std::string_view s, size_t i, Placeholder& p, size_t& end)
   return std::string_view("@sdiuoxXcfFeEgGaA").find(p.conversion) != std::string_view::npos;
 }
 
-bool isContinuationByte(char c) {
-  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-size_t characterCount(std::string_view text) {
-  size_t count = 0;
-  for (char c : text) count += isContinuationByte(c) ? 0 : 1;
-  return count;
-}
-
 // Applies printf's text precision and width, counting characters.
 std::string padText(std::string text, const Placeholder& p) {
   if (p.precision >= 0) {
     size_t kept = 0;
-    size_t i = 0;
-    for (; i < text.size(); ++i) {
-      if (isContinuationByte(text[i])) continue;
-      if (kept == static_cast<size_t>(p.precision)) break;
+    size_t end = 0;
+    forEachCodePoint(text, [&](UChar32, std::string_view bytes) {
+      if (kept == static_cast<size_t>(p.precision)) return;
       ++kept;
-    }
-    text.resize(i);
+      end = static_cast<size_t>(bytes.data() - text.data()) + bytes.size();
+    });
+    text.resize(end);
   }
-  const size_t count = characterCount(text);
+  const size_t count = codePointCount(text);
   if (p.width > 0 && count < static_cast<size_t>(p.width)) {
     const std::string padding(p.width - count, ' ');
     text = p.leftAlign ? text + padding : padding + text;
@@ -188,30 +180,6 @@ std::string printfDirective(const Placeholder& p, std::string_view allowedFlags,
   directive += length;
   directive += p.conversion;
   return directive;
-}
-
-std::string utf8Of(long long codePoint) {
-  if (codePoint < 0 || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
-    codePoint = 0xFFFD;
-  }
-  const auto c = static_cast<unsigned>(codePoint);
-  std::string out;
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-  return out;
 }
 
 std::string render(const Placeholder& p, const FormatArg::Value& value) {

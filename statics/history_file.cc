@@ -3,18 +3,13 @@
 #include "platform/bundle.h"
 #include "statics/format.h"
 
-namespace {
-
-constexpr char kPhoneApplication[] = "com.apple.mobilephone";
-
-}  // namespace
-
 std::string mpHistoryFilePathInContainer(std::string_view containerPath) {
-  return stringWithFormat("%@/Documents/%@", containerPath, kMPHistoryFileName);
+  return stringWithFormat("%@/%@/%@", containerPath, kDocumentsFolderName, kMPHistoryFileName);
 }
 
 std::string mpHistoryFilePathFromOutside() {
-  const auto proxy = platform::LSBundleProxy::bundleProxyForIdentifier(kPhoneApplication);
+  const auto proxy =
+      platform::LSBundleProxy::bundleProxyForIdentifier(kMobilePhoneBundleIdentifier);
   if (!proxy) return {};
   return mpHistoryFilePathInContainer(proxy->dataContainerURL());
 }

@@ -10,18 +10,9 @@
 #include <utility>
 
 #include "platform/unique_fd.h"
+#include "statics/contracts/phonedata_format.h"
 
 namespace {
-
-constexpr size_t kHeaderSize = 8;
-constexpr size_t kVersionSize = 4;
-constexpr size_t kEntrySize = 9;
-constexpr uint32_t kSmallestPrefix = 1000000;
-constexpr size_t kFieldCount = 4;
-
-uint32_t loadLittleEndian32(const uint8_t* p) {
-  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
 
 // Reads a whole regular file. Opening does not wait for a FIFO's writer, and
 // anything but a regular file is refused.
@@ -93,7 +84,7 @@ PhoneData::PhoneData(std::vector<uint8_t> bytes) : data_(std::move(bytes)), hasD
 void PhoneData::readHeader() {
   if (data_.size() < kHeaderSize) return;
   indexOffset_ = loadLittleEndian32(data_.data() + kVersionSize);
-  if (indexOffset_ < data_.size()) entryCount_ = (data_.size() - indexOffset_) / kEntrySize;
+  if (indexOffset_ < data_.size()) entryCount_ = (data_.size() - indexOffset_) / kIndexEntrySize;
 }
 
 std::string PhoneData::version() const {
@@ -125,8 +116,8 @@ PhoneRecord PhoneData::_lookUp(uint32_t prefix) const {
   uint64_t hi = entryCount_;
   while (lo <= hi) {
     const uint64_t mid = (lo + hi) / 2;
-    const uint64_t at = indexOffset_ + kEntrySize * mid;
-    if (at + kEntrySize > data_.size()) return emptyRecord();
+    const uint64_t at = indexOffset_ + kIndexEntrySize * mid;
+    if (at + kIndexEntrySize > data_.size()) return emptyRecord();
     const uint32_t found = loadLittleEndian32(data_.data() + at);
     if (found > prefix) {
       if (mid == 0) return emptyRecord();
@@ -145,16 +136,16 @@ PhoneRecord PhoneData::recordOfEntry(uint64_t entryOffset) const {
   const std::string_view text = recordText(data_, loadLittleEndian32(entry + 4));
 
   // The fields are the non-empty pieces between "|"; a record needs four.
-  std::string_view fields[kFieldCount];
+  std::string_view fields[kRecordFieldCount];
   size_t count = 0;
   size_t start = 0;
-  while (count < kFieldCount && start <= text.size()) {
-    size_t bar = text.find('|', start);
+  while (count < kRecordFieldCount && start <= text.size()) {
+    size_t bar = text.find(kRecordFieldSeparator, start);
     if (bar == std::string_view::npos) bar = text.size();
     if (bar > start) fields[count++] = text.substr(start, bar - start);
     start = bar + 1;
   }
-  if (count < kFieldCount) return emptyRecord();
+  if (count < kRecordFieldCount) return emptyRecord();
 
   PhoneRecord record;
   record.type = static_cast<CARDTYPE>(entry[8]);

@@ -2,14 +2,7 @@
 // seven-digit block and which region (long-distance area code, "0" included)
 // the block belongs to.
 //
-// File layout; integers are unsigned 32-bit little-endian, offsets count from
-// the start of the file:
-//   0  4 bytes  version text, ended early by a NUL byte when shorter
-//   4  4 bytes  index offset
-//   8  ...      record texts, each ended by a NUL byte: "f1|f2|f3|regionCode"
-//   index offset to the end: 9-byte entries sorted by ascending prefix:
-//      prefix (4), record offset (4), card type (1)
-// Entries = (file size - index offset) / 9; trailing bytes are ignored.
+// The file's layout: statics/contracts/phonedata_format.h.
 //
 // A PhoneData is read-only once constructed and may be shared between threads.
 // Every miss, and every piece of unusable data, answers the empty record;

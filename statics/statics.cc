@@ -3,21 +3,11 @@
 #include <unicode/locid.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
-#include <unicode/utf8.h>
+#include "statics/utf8.h"
 
 #include <cstdint>
 
 namespace {
-
-// Decodes the code point at s[i] and advances i; an ill-formed byte sequence
-// yields a negative value.
-UChar32 nextCodePoint(std::string_view s, int64_t& i) {
-  const auto* bytes = reinterpret_cast<const uint8_t*>(s.data());
-  const auto length = static_cast<int64_t>(s.size());
-  UChar32 c = 0;
-  U8_NEXT(bytes, i, length, c);
-  return c;
-}
 
 // The class of one character as the platform sees its first UTF-16 unit: a
 // character beyond the BMP starts with a surrogate, which is class 1; so is an
@@ -44,12 +34,11 @@ int rank(int characterClass) {
 // The digits of a digit run as ASCII, without leading zeros.
 std::string significantDigits(std::string_view run) {
   std::string digits;
-  for (int64_t i = 0; i < static_cast<int64_t>(run.size());) {
-    const int32_t value = u_charDigitValue(nextCodePoint(run, i));
-    if (value < 0) continue;
-    if (digits.empty() && value == 0) continue;
+  forEachCodePoint(run, [&digits](UChar32 c, std::string_view) {
+    const int32_t value = u_charDigitValue(c);
+    if (value < 0 || (digits.empty() && value == 0)) return;
     digits += static_cast<char>('0' + value);
-  }
+  });
   return digits;
 }
 
@@ -106,40 +95,43 @@ bool isWhitespaceOrNewline(UChar32 c) {
 }
 
 std::string trimming(std::string_view text) {
-  int64_t begin = -1;
-  int64_t end = 0;
-  for (int64_t i = 0; i < static_cast<int64_t>(text.size());) {
-    const int64_t start = i;
-    if (isWhitespaceOrNewline(nextCodePoint(text, i))) continue;
-    if (begin < 0) begin = start;
-    end = i;
-  }
-  if (begin < 0) return {};
+  size_t begin = std::string_view::npos;
+  size_t end = 0;
+  forEachCodePoint(text, [&](UChar32 c, std::string_view bytes) {
+    if (isWhitespaceOrNewline(c)) return;
+    const auto start = static_cast<size_t>(bytes.data() - text.data());
+    if (begin == std::string_view::npos) begin = start;
+    end = start + bytes.size();
+  });
+  if (begin == std::string_view::npos) return {};
   return std::string(text.substr(begin, end - begin));
 }
 
 int typeOfCharacter(std::string_view text) {
   if (text == ".") return 2;
   if (text.empty()) return 1;
-  int64_t i = 0;
-  return classOf(nextCodePoint(text, i));
+  int characterClass = 1;
+  bool first = true;
+  forEachCodePoint(text, [&](UChar32 c, std::string_view) {
+    if (first) characterClass = classOf(c);
+    first = false;
+  });
+  return characterClass;
 }
 
 std::vector<std::string> splitVersionString(std::string_view text) {
   std::vector<std::string> tokens;
   std::string current;
   int previousClass = 0;
-  for (int64_t i = 0; i < static_cast<int64_t>(text.size());) {
-    const int64_t start = i;
-    const int characterClass = classOf(nextCodePoint(text, i));
-    const std::string_view character = text.substr(start, i - start);
-    if (start > 0 && (previousClass == 2 || characterClass != previousClass)) {
+  forEachCodePoint(text, [&](UChar32 c, std::string_view character) {
+    const int characterClass = classOf(c);
+    if (!current.empty() && (previousClass == 2 || characterClass != previousClass)) {
       tokens.push_back(std::move(current));
       current.clear();
     }
     current += character;
     previousClass = characterClass;
-  }
+  });
   if (!text.empty()) tokens.push_back(std::move(current));
   return tokens;
 }

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "hushgate/caller_label_db.h"
-#include "hushgate/screening.h"
+#include "hushgate/screening/caller_label_db.h"
+#include "hushgate/screening/screening.h"
 #include "statics/Preference.h"
 #include "statics/atomic_file.h"
 #include "statics/json_document.h"
@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
   if (!doc->is_object()) {
     std::fputs("hushgate-screen: warning: the preference document is not a JSON object\n", stderr);
   }
-  if (!prefBool(*doc, "enabled")) {
+  if (!prefBool(*doc, kEnabledKey)) {
     std::fputs(
         "hushgate-screen: note: \"enabled\" is not true in this document; the phone would let "
         "every call through. Calls are judged as if it were on.\n",

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "hushgate/screening.h"
+#include "hushgate/screening/screening.h"
 
 // One call from a JSON line with the optional members "number" (text),
 // "contact" (text: the caller is a contact), "system_blocked" (boolean) and

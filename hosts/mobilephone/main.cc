@@ -142,7 +142,8 @@ int main(int argc, char** argv) {
                  message.c_str());
   }
 
-  platform::setMainBundleIdentifier(mobilephone::kBundleIdentifier);
+  platform::setMainBundleIdentifier(mobilephone::kBundleIdentifier,
+                                    platform::HomeDirectory::kDataContainer);
   platform::UIScreen::mainScreen().setScale(options->screenScale);
   mobilephone::MobilePhoneHost host(stdout, std::move(*entries));
   host.registerClasses();

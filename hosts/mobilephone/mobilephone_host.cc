@@ -231,11 +231,11 @@ void MobilePhoneHost::confirmAlert() {
 void MobilePhoneHost::watchHistory() {
   // Deliveries of one post run in registration order: the injected library
   // registered during launch, so its reload runs before this report.
-  if (platform::notify_register_dispatch(kHistoryAddedNotification, &historyToken_,
+  if (platform::notify_register_dispatch(kMPBlockHistoryAddedNotification, &historyToken_,
                                          platform::mainQueue(), [this](int) { printRows(); }) !=
       platform::NOTIFY_STATUS_OK) {
     historyToken_ = -1;
-    fail(std::string("cannot register for ") + kHistoryAddedNotification);
+    fail(std::string("cannot register for ") + kMPBlockHistoryAddedNotification);
   }
 }
 

@@ -10,6 +10,8 @@
 // the row offers, in order.
 #pragma once
 
+#include "statics/contracts/names.h"
+
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -23,8 +25,7 @@
 
 namespace mobilephone {
 
-inline constexpr char kBundleIdentifier[] = "com.apple.mobilephone";
-inline constexpr char kHistoryAddedNotification[] = "com.tevrin.hushgate.mp-block-history-added";
+inline constexpr const char* kBundleIdentifier = kMobilePhoneBundleIdentifier;
 inline constexpr char kAddToBlacklistTitle[] = "🚫";
 inline constexpr char kAlertOKTitle[] = "OK";
 // How long the add-to-blacklist action may take to present its alert.

@@ -3,22 +3,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include <nlohmann/json.hpp>
-
-#include "platform/bundle.h"
+#include "statics/contracts/block_record.h"
+#include "statics/history_file.h"
 
 namespace springboard {
 
-namespace {
-
-constexpr char kPhoneApplication[] = "com.apple.mobilephone";
-constexpr char kHistoryFileName[] = "hushgate-history.txt";
-
-}  // namespace
-
 std::string historyFilePath() {
-  const auto proxy = platform::LSBundleProxy::bundleProxyForIdentifier(kPhoneApplication);
-  return proxy->dataContainerURL() + "/Documents/" + kHistoryFileName;
+  return mpHistoryFilePathFromOutside();
 }
 
 std::uintmax_t historyFileSize(const std::string& path) {
@@ -40,17 +31,9 @@ std::optional<HistoryRecord> findHistoryRecord(const std::string& path, const st
   }
   std::string line;
   while (std::getline(in, line)) {
-    const nlohmann::json doc = nlohmann::json::parse(line, nullptr, /*allow_exceptions=*/false);
-    if (!doc.is_object()) continue;
-    const auto u = doc.find("u");
-    const auto r = doc.find("r");
-    if (u == doc.end() || !u->is_string() || *u != uniqueId) continue;
-    if (r == doc.end() || !r->is_number_integer()) continue;
-    HistoryRecord record;
-    record.reason = r->get<long long>();
-    const auto rd = doc.find("rd");
-    if (rd != doc.end() && rd->is_string()) record.detail = rd->get<std::string>();
-    return record;
+    const std::optional<BlockRecord> found = parseBlockRecordLine(line);
+    if (!found || found->uniqueId != uniqueId) continue;
+    return HistoryRecord{found->reason, found->detail};
   }
   return std::nullopt;
 }

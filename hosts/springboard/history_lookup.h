@@ -1,7 +1,5 @@
-// Where the phone keeps the reason of a blocked call: the block history file
-// "hushgate-history.txt" in the "Documents" folder of the Phone application's
-// data container, one JSON object per line ("u" unique id, "r" reason code,
-// "rd" detail).
+// Where the phone keeps the reason of a blocked call: its record in the block
+// history file (statics/history_file.h).
 #pragma once
 
 #include <cstdint>

@@ -68,13 +68,13 @@ void SpringBoardHost::registerClasses() {
           });
         }
       });
-  if (platform::notify_register_dispatch(kHistoryAddedNotification, &historyToken_,
+  if (platform::notify_register_dispatch(kMPBlockHistoryAddedNotification, &historyToken_,
                                          platform::mainQueue(), [this](int) {
                                            if (historyWait_) checkHistory(false);
                                          }) != platform::NOTIFY_STATUS_OK) {
     historyToken_ = -1;
     std::fprintf(stderr, "springboard: cannot register for %s; blocked calls will show no reason\n",
-                 kHistoryAddedNotification);
+                 kMPBlockHistoryAddedNotification);
   }
 }
 

@@ -12,7 +12,7 @@
 // "passed": the host's own handler ran. "blocked": it did not, and the call
 // was disconnected during the delivery; reason and detail then come from the
 // call's record in the block history, waited for (up to kHistoryWait) through
-// the notification "com.tevrin.hushgate.mp-block-history-added"; without a
+// the notification kMPBlockHistoryAddedNotification; without a
 // record: 0 and "no history record". "swallowed": neither.
 #pragma once
 
@@ -32,11 +32,11 @@
 #include "hosts/springboard/call_script.h"
 #include "platform/runtime.h"
 #include "platform/telephony.h"
+#include "statics/contracts/names.h"
 
 namespace springboard {
 
-inline constexpr char kBundleIdentifier[] = "com.apple.springboard";
-inline constexpr char kHistoryAddedNotification[] = "com.tevrin.hushgate.mp-block-history-added";
+inline constexpr const char* kBundleIdentifier = kSpringBoardBundleIdentifier;
 inline constexpr std::chrono::seconds kHistoryWait(3);
 
 class SpringBoardHost {

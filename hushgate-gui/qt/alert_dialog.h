@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "hushgate-gui/core/ui.h"
+#include "hushgate-gui/core/kit/ui.h"
 
 class QLineEdit;
 class QPushButton;

@@ -4,9 +4,9 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "hushgate-gui/core/AppDelegate.h"
-#include "hushgate-gui/core/RootVC.h"
-#include "hushgate-gui/core/url_command.h"
+#include "hushgate-gui/core/models/url_command.h"
+#include "hushgate-gui/core/screens/AppDelegate.h"
+#include "hushgate-gui/core/screens/RootVC.h"
 #include "hushgate-gui/qt/navigation_window.h"
 #include "hushgate-gui/qt/qt_main_queue.h"
 #include "hushgate-gui/qt/qt_presenter.h"
@@ -131,7 +131,7 @@ int runWindow(const std::string& url) {
 }
 
 int runHandleUrl(const std::string& url) {
-  const auto request = gui::parseAddToBlacklistURL(url);
+  const auto request = parseAddToBlacklistURL(url);
   if (!request) {
     std::fprintf(stderr, "hushgate-gui: not a command URL: %s\n", url.c_str());
     return 2;

@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <memory>
 
-#include "hushgate-gui/core/HistoryVC.h"
+#include "hushgate-gui/core/screens/HistoryVC.h"
 #include "hushgate-gui/qt/screen_widget.h"
 
 class QPushButton;

@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "hushgate-gui/core/ui.h"
+#include "hushgate-gui/core/kit/ui.h"
 
 class QTimer;
 

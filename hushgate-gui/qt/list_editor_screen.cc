@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "hushgate-gui/core/screen_texts.h"
+#include "hushgate-gui/core/screens/screen_texts.h"
 #include "hushgate-gui/qt/qt_text.h"
 #include "hushgate-gui/qt/table_rows.h"
 

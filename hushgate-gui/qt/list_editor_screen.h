@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <memory>
 
-#include "hushgate-gui/core/ListEditorVC.h"
+#include "hushgate-gui/core/screens/ListEditorVC.h"
 #include "hushgate-gui/qt/screen_widget.h"
 
 class QPushButton;

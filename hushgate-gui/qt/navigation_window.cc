@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 
-#include "hushgate-gui/core/screen_texts.h"
+#include "hushgate-gui/core/screens/screen_texts.h"
 #include "hushgate-gui/qt/hud_overlay.h"
 #include "hushgate-gui/qt/qt_text.h"
 

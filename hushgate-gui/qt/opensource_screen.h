@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "hushgate-gui/core/OpenSourceVC.h"
+#include "hushgate-gui/core/screens/OpenSourceVC.h"
 #include "hushgate-gui/qt/screen_widget.h"
 
 namespace gui_qt {

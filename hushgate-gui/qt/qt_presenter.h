@@ -4,7 +4,7 @@
 // the clipboard, and suspending and ending the application.
 #pragma once
 
-#include "hushgate-gui/core/ui.h"
+#include "hushgate-gui/core/kit/ui.h"
 
 namespace gui_qt {
 

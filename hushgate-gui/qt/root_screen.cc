@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QScrollArea>
 
-#include "hushgate-gui/core/localization.h"
-#include "hushgate-gui/core/screen_texts.h"
+#include "hushgate-gui/core/kit/localization.h"
+#include "hushgate-gui/core/screens/screen_texts.h"
 #include "hushgate-gui/qt/qt_text.h"
 #include "hushgate-gui/qt/style.h"
 #include "hushgate-gui/qt/switch_button.h"

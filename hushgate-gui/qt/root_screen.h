@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "hushgate-gui/core/RootVC.h"
+#include "hushgate-gui/core/screens/RootVC.h"
 #include "hushgate-gui/qt/screen_widget.h"
 
 class QLabel;

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "hushgate-gui/core/ui.h"
+#include "hushgate-gui/core/kit/ui.h"
 #include "hushgate-gui/qt/screen_widget.h"
 
 namespace gui_qt {

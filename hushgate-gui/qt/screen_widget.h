@@ -7,7 +7,7 @@
 #include <memory>
 #include <utility>
 
-#include "hushgate-gui/core/ui.h"
+#include "hushgate-gui/core/kit/ui.h"
 
 namespace gui_qt {
 

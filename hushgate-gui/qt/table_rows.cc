@@ -13,7 +13,7 @@
 #include <climits>
 #include <utility>
 
-#include "hushgate-gui/core/screen_texts.h"
+#include "hushgate-gui/core/screens/screen_texts.h"
 #include "hushgate-gui/qt/qt_text.h"
 #include "hushgate-gui/qt/style.h"
 

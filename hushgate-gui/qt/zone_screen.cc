@@ -7,7 +7,7 @@
 #include <cmath>
 #include <utility>
 
-#include "hushgate-gui/core/screen_texts.h"
+#include "hushgate-gui/core/screens/screen_texts.h"
 #include "hushgate-gui/qt/qt_text.h"
 #include "hushgate-gui/qt/zone_table.h"
 

@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "hushgate-gui/core/ZoneVC.h"
+#include "hushgate-gui/core/screens/ZoneVC.h"
 #include "hushgate-gui/qt/screen_widget.h"
 
 class QLineEdit;

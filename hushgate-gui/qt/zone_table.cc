@@ -6,7 +6,7 @@
 #include <utility>
 #include <variant>
 
-#include "hushgate-gui/core/screen_texts.h"
+#include "hushgate-gui/core/screens/screen_texts.h"
 #include "hushgate-gui/qt/qt_text.h"
 #include "hushgate-gui/qt/style.h"
 #include "hushgate-gui/qt/switch_button.h"

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "hushgate-gui/core/ZoneVC.h"
+#include "hushgate-gui/core/screens/ZoneVC.h"
 
 class QLabel;
 class QVBoxLayout;

@@ -9,11 +9,10 @@ namespace platform {
 
 namespace {
 
-constexpr std::string_view kPhoneApplication = "com.apple.mobilephone";
-
 struct MainBundle {
   std::mutex mutex;
   std::string identifier;
+  bool inDataContainer = false;
   std::string shortVersion = HUSHGATE_VERSION;
 };
 
@@ -29,9 +28,10 @@ std::string mainBundleIdentifier() {
   return mainBundle().identifier;
 }
 
-void setMainBundleIdentifier(std::string identifier) {
+void setMainBundleIdentifier(std::string identifier, HomeDirectory home) {
   std::lock_guard lock(mainBundle().mutex);
   mainBundle().identifier = std::move(identifier);
+  mainBundle().inDataContainer = home == HomeDirectory::kDataContainer;
 }
 
 std::string mainBundleShortVersion() {
@@ -49,9 +49,13 @@ std::string dataContainerPathForIdentifier(std::string_view bundleIdentifier) {
 }
 
 std::string NSHomeDirectory() {
-  if (mainBundleIdentifier() == kPhoneApplication) {
-    return dataContainerPathForIdentifier(kPhoneApplication);
+  std::unique_lock lock(mainBundle().mutex);
+  if (mainBundle().inDataContainer) {
+    const std::string identifier = mainBundle().identifier;
+    lock.unlock();
+    return dataContainerPathForIdentifier(identifier);
   }
+  lock.unlock();
   return devicePath("/var/mobile");
 }
 

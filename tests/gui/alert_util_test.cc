@@ -1,4 +1,4 @@
-#include "hushgate-gui/core/AlertUtil.h"
+#include "hushgate-gui/core/kit/AlertUtil.h"
 
 #include <gtest/gtest.h>
 

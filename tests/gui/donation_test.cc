@@ -1,4 +1,4 @@
-#include "hushgate-gui/core/donation.h"
+#include "hushgate-gui/core/models/donation.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include "gui/support/gui_test.h"
 #include "gui/support/http_test_server.h"
 #include "gui/support/scoped_time_zone.h"
-#include "hushgate-gui/core/localization.h"
+#include "hushgate-gui/core/kit/localization.h"
 #include "statics/format.h"
 
 namespace {

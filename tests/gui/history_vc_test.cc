@@ -1,4 +1,4 @@
-#include "hushgate-gui/core/HistoryVC.h"
+#include "hushgate-gui/core/screens/HistoryVC.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@
 #include "gui/support/manual_queue.h"
 #include "gui/support/notify_waiter.h"
 #include "gui/support/scoped_time_zone.h"
-#include "hushgate-gui/core/localization.h"
-#include "hushgate-gui/core/notification_center.h"
+#include "hushgate-gui/core/kit/localization.h"
+#include "hushgate-gui/core/kit/notification_center.h"
 #include "platform/notify.h"
 #include "statics/history_file.h"
 
@@ -41,13 +41,24 @@ class RecordingView : public HistoryVC::View {
   std::vector<bool> interaction;
 };
 
-json record(const std::string& id, const std::string& number, long long date, int reason,
-            const std::string& detail = "") {
+json recordJson(const std::string& id, const std::string& number, long long date, int reason,
+                const std::string& detail = "") {
   return {{"u", id}, {"p", number}, {"d", date}, {"r", reason}, {"rd", detail}};
 }
 
-std::string line(const json& record) {
-  return record.dump() + "\n";
+// The record of a line holding this object, as the main screen reads it.
+gui::HistoryRecord fromJson(const json& object) {
+  return parseBlockRecordLine(object.dump(-1, ' ', false, json::error_handler_t::replace))
+      .value_or(gui::HistoryRecord{});
+}
+
+gui::HistoryRecord record(const std::string& id, const std::string& number, long long date,
+                          int reason, const std::string& detail = "") {
+  return fromJson(recordJson(id, number, date, reason, detail));
+}
+
+std::string line(const gui::HistoryRecord& record) {
+  return blockRecordLine(record);
 }
 
 class HistoryVCTest : public gui_testing::GuiTest {
@@ -86,9 +97,9 @@ class HistoryVCTest : public gui_testing::GuiTest {
 
   std::string historyFile() const { return root_.read(kHistoryPath); }
 
-  const json newest_ = record("c", "13800138000", 1700000300, 4);
-  const json middle_ = record("b", "02088886666", 1700000200, 2);
-  const json oldest_ = record("a", "+8613912345678", 1700000100, 5, "广告推销");
+  const gui::HistoryRecord newest_ = record("c", "13800138000", 1700000300, 4);
+  const gui::HistoryRecord middle_ = record("b", "02088886666", 1700000200, 2);
+  const gui::HistoryRecord oldest_ = record("a", "+8613912345678", 1700000100, 5, "广告推销");
   std::shared_ptr<HistoryList> history_ = std::make_shared<HistoryList>();
   std::shared_ptr<HistoryVC> screen_ = std::make_shared<HistoryVC>();
   RecordingView view_;
@@ -203,9 +214,9 @@ TEST_F(HistoryVCTest, ReasonTexts) {
   for (const std::string language : {"en", "zh_CN"}) {
     gui::setLanguage(language);
     for (const Case& c : cases) {
-      json r = record("u", "1", 0, 0, "响一声");
+      json r = recordJson("u", "1", 0, 0, "响一声");
       r["r"] = c.r;
-      const std::string text = HistoryVC::reasonText(r);
+      const std::string text = HistoryVC::reasonText(fromJson(r));
       if (c.key == nullptr) {
         EXPECT_EQ(text, "响一声");
       } else {
@@ -214,7 +225,7 @@ TEST_F(HistoryVCTest, ReasonTexts) {
       }
     }
   }
-  EXPECT_EQ(HistoryVC::reasonText(json::array()), gui::localizedString("block-reason-unknown"));
+  EXPECT_EQ(HistoryVC::reasonText({}), gui::localizedString("block-reason-unknown"));
 }
 
 // Times are shown in Asia/Shanghai whatever zone the machine is in.
@@ -236,21 +247,21 @@ TEST_F(HistoryVCTest, TimesInShanghai) {
       {-1, "1970-01-01 07:59:59"},
   };
   for (const Case& c : cases) {
-    json r = record("u", "1", 0, 1);
+    json r = recordJson("u", "1", 0, 1);
     r["d"] = c.d;
-    *history_ = {r};
+    *history_ = {fromJson(r)};
     EXPECT_EQ(screen->cellForRow(0).date, c.shown) << c.d.dump();
   }
   // Out of every calendar's range: shown somehow, never a crash.
   for (const json& d : {json(std::numeric_limits<int64_t>::max()),
                         json(std::numeric_limits<int64_t>::min()), json(1e300), json("x")}) {
-    json r = record("u", "1", 0, 1);
+    json r = recordJson("u", "1", 0, 1);
     r["d"] = d;
-    *history_ = {r};
+    *history_ = {fromJson(r)};
     const gui::HistoryCell cell = screen->cellForRow(0);
     // The rest of the row is shown as for any other record.
     EXPECT_EQ(cell.phone, "1") << d.dump();
-    EXPECT_EQ(cell.reason, gui::HistoryVC::reasonText(r)) << d.dump();
+    EXPECT_EQ(cell.reason, gui::HistoryVC::reasonText(fromJson(r))) << d.dump();
   }
 }
 
@@ -286,17 +297,23 @@ TEST_F(HistoryVCTest, AListThatIsGoneIsNeverWrittenOver) {
 }
 
 TEST_F(HistoryVCTest, RecordsAreWrittenBackWhole) {
-  json odd = record("e", "95555", 1700000500, 5, "诈骗\n\"引号\"");
+  json odd = recordJson("e", "95555", 1700000500, 5, "诈骗\n\"引号\"");
   odd["extra"] = json::object({{"kept", true}});
-  odd["p"] = 95555;  // a number where text belongs is shown and kept
-  json bad = record("f", "1", 1, 1);
+  odd["p"] = 95555;  // a number where text belongs is shown, and kept as text
+  json bad = recordJson("f", "1", 1, 1);
   bad["rd"] = std::string("\xFF\xFE", 2);  // not UTF-8: written with U+FFFD
-  *history_ = {odd, bad, oldest_};
+  *history_ = {fromJson(odd), fromJson(bad), oldest_};
   EXPECT_EQ(screen_->cellForRow(0).phone, "95555");
   screen_->onDeleteRow(2);
+  json oddWritten = odd;
+  oddWritten["p"] = "95555";
   json badWritten = bad;
   badWritten["rd"] = "\xEF\xBF\xBD\xEF\xBF\xBD";
-  EXPECT_EQ(historyFile(), line(badWritten) + line(odd));
+  const std::string text = historyFile();
+  const size_t end = text.find('\n');
+  ASSERT_NE(end, std::string::npos);
+  EXPECT_EQ(json::parse(text.substr(0, end)), badWritten);
+  EXPECT_EQ(json::parse(text.substr(end + 1)), oddWritten);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "hushgate-gui/core/ListEditorVC.h"
+#include "hushgate-gui/core/screens/ListEditorVC.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "gui/support/gui_test.h"
-#include "hushgate-gui/core/AlertUtil.h"
-#include "hushgate-gui/core/list_text.h"
-#include "hushgate-gui/core/localization.h"
+#include "hushgate-gui/core/kit/AlertUtil.h"
+#include "hushgate-gui/core/kit/localization.h"
+#include "hushgate-gui/core/models/list_text.h"
 #include "platform/notify.h"
 #include "statics/Preference.h"
 

@@ -1,7 +1,7 @@
 // The texts: every key the application looks up is in both tables, the two
 // tables have the same keys, and a format text keeps its placeholders in
 // every language.
-#include "hushgate-gui/core/localization.h"
+#include "hushgate-gui/core/kit/localization.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "hushgate-gui/core/resources.h"
+#include "hushgate-gui/core/kit/resources.h"
 #include "statics/json_document.h"
 #include "support/temp_root.h"
 
@@ -38,7 +38,7 @@ std::string readFile(const fs::path& path) {
 
 std::vector<fs::path> filesIn(const fs::path& folder, const std::string& extension) {
   std::vector<fs::path> files;
-  for (const auto& entry : fs::directory_iterator(folder)) {
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     if (entry.path().extension() == extension) files.push_back(entry.path());
   }
   std::sort(files.begin(), files.end());

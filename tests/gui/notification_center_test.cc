@@ -1,4 +1,4 @@
-#include "hushgate-gui/core/notification_center.h"
+#include "hushgate-gui/core/kit/notification_center.h"
 
 #include <gtest/gtest.h>
 

@@ -14,17 +14,17 @@
 
 #include "gui/support/gui_test.h"
 #include "gui/support/notify_waiter.h"
-#include "hushgate-gui/core/AlertUtil.h"
-#include "hushgate-gui/core/HistoryVC.h"
-#include "hushgate-gui/core/OpenSourceVC.h"
-#include "hushgate-gui/core/RootVC.h"
-#include "hushgate-gui/core/ZoneVC.h"
-#include "hushgate-gui/core/city_lookup.h"
-#include "hushgate-gui/core/donation.h"
-#include "hushgate-gui/core/history_reader.h"
-#include "hushgate-gui/core/localization.h"
-#include "hushgate-gui/core/notification_center.h"
-#include "hushgate-gui/core/pref_upgrade.h"
+#include "hushgate-gui/core/kit/AlertUtil.h"
+#include "hushgate-gui/core/kit/localization.h"
+#include "hushgate-gui/core/kit/notification_center.h"
+#include "hushgate-gui/core/models/city_lookup.h"
+#include "hushgate-gui/core/models/donation.h"
+#include "hushgate-gui/core/models/history_reader.h"
+#include "hushgate-gui/core/models/pref_upgrade.h"
+#include "hushgate-gui/core/screens/HistoryVC.h"
+#include "hushgate-gui/core/screens/OpenSourceVC.h"
+#include "hushgate-gui/core/screens/RootVC.h"
+#include "hushgate-gui/core/screens/ZoneVC.h"
 #include "platform/bundle.h"
 #include "platform/notify.h"
 #include "statics/MobileRegionDetector.h"
@@ -303,10 +303,10 @@ TEST_F(RootVCTest, HistoryFileIsReadNewestFirstSkippingBrokenLines) {
   EXPECT_FALSE(screen.isLoadingHistory());
   const gui::HistoryList& history = *screen.history();
   ASSERT_EQ(history.size(), 3u);
-  EXPECT_EQ(history[0]["u"], "c");
-  EXPECT_EQ(history[1]["u"], "b");
-  EXPECT_EQ(history[2]["u"], "a");
-  EXPECT_EQ(history[0]["p"], "1380013c");
+  EXPECT_EQ(history[0].uniqueId, "c");
+  EXPECT_EQ(history[1].uniqueId, "b");
+  EXPECT_EQ(history[2].uniqueId, "a");
+  EXPECT_EQ(history[0].number, "1380013c");
   EXPECT_EQ(screen.labelText(Label::historyCount), countText("record-count-fmt", 3));
 }
 
@@ -358,7 +358,7 @@ TEST_F(RootVCTest, TweakNotificationReloadsTheSameListAndAnnouncesIt) {
 
   EXPECT_EQ(screen.history(), list);
   ASSERT_EQ(list->size(), 2u);
-  EXPECT_EQ((*list)[0]["u"], "b");
+  EXPECT_EQ((*list)[0].uniqueId, "b");
   EXPECT_EQ(added, 1);
   EXPECT_EQ(sizeWhenAnnounced, 2u);  // posted after the list was replaced
   EXPECT_EQ(screen.labelText(Label::historyCount), countText("record-count-fmt", 2));
@@ -779,7 +779,7 @@ TEST(RootVCHistoryTextTest, LinesToRecords) {
     SCOPED_TRACE(c.text);
     const gui::HistoryList records = gui::parseHistoryText(c.text);
     std::vector<std::string> ids;
-    for (const auto& record : records) ids.push_back(record.value("u", std::string()));
+    for (const auto& record : records) ids.push_back(record.uniqueId);
     EXPECT_EQ(ids, c.ids);
   }
 }

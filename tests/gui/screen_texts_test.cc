@@ -1,7 +1,7 @@
 // The main screen's table and the scene titles: every label and switch of the
 // screen has exactly one row, every row the screen acts on is there, and
 // every caption exists in both languages.
-#include "hushgate-gui/core/screen_texts.h"
+#include "hushgate-gui/core/screens/screen_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-#include "hushgate-gui/core/localization.h"
+#include "hushgate-gui/core/kit/localization.h"
 
 namespace {
 

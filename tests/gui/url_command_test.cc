@@ -1,4 +1,4 @@
-#include "hushgate-gui/core/url_command.h"
+#include "hushgate-gui/core/models/url_command.h"
 
 #include <gtest/gtest.h>
 #include <unicode/regex.h>
@@ -13,15 +13,13 @@
 #include <vector>
 
 #include "gui/support/gui_test.h"
-#include "hushgate-gui/core/AppDelegate.h"
+#include "hushgate-gui/core/screens/AppDelegate.h"
 #include "statics/Preference.h"
 #include "statics/json_document.h"
 
 namespace {
 
-using gui::AddToBlacklistRequest;
 using gui::blacklistExpressionForNumber;
-using gui::parseAddToBlacklistURL;
 using nlohmann::json;
 
 constexpr char kPrefPath[] = "/var/mobile/hushgate/hushgate-pref.json";
@@ -107,64 +105,6 @@ bool isInFastGrammar(const std::string& expression) {
     }
   }
   return true;
-}
-
-// ---- Parsing the URL
-
-struct ParseCase {
-  const char* url;
-  bool carries;
-  AddToBlacklistRequest request;
-};
-
-TEST(AddToBlacklistURLTest, QueryItemsByName) {
-  const ParseCase cases[] = {
-      {"hushgate://add_to_blacklist/?from=com.apple.mobilephone&number=138*&label=Spam",
-       true,
-       {"138*", "Spam", kPhone}},
-      {"hushgate://add_to_blacklist/?number=%2B8613800138000&label=%E9%AA%9A%E6%89%B0",
-       true,
-       {"+8613800138000", "骚扰", ""}},
-      {"hushgate://add_to_blacklist/?number=+86138", true, {"+86138", "", ""}},  // "+" stays
-      {"hushgate://add_to_blacklist/?number=1&number=2&label=a&label=b", true, {"2", "b", ""}},
-      {"hushgate://add_to_blacklist/?number=1&label&from", true, {"1", "", ""}},
-      {"hushgate://add_to_blacklist/?number=1&from=x&from=", true, {"1", "", ""}},
-      {"hushgate://add_to_blacklist/?number=1&other=2&&=3", true, {"1", "", ""}},
-      {"hushgate://add_to_blacklist/?number=1#number=2", true, {"1", "", ""}},
-      {"hushgate://add_to_blacklist?number=7", true, {"7", "", ""}},
-      {"other://add_to_blacklist/?number=5", true, {"5", "", ""}},  // scheme not examined
-      {"//add_to_blacklist/?number=5", true, {"5", "", ""}},
-      {"hushgate://add%5Fto_blacklist/?number=5", true, {"5", "", ""}},
-      {"hushgate://add_to_blacklist/?number=1%00%0A", true, {std::string("1\0\n", 3), "", ""}},
-      // Nothing to do.
-      {"hushgate://add_to_blacklist/", false, {}},
-      {"hushgate://add_to_blacklist/?label=x&from=y", false, {}},
-      {"hushgate://add_to_blacklist/?number=", false, {}},
-      {"hushgate://add_to_blacklist/?number", false, {}},
-      {"hushgate://add_to_blacklist/?number=1&number=", false, {}},
-      {"hushgate://add_to_blacklist/?number=%FF", false, {}},  // not UTF-8
-      {"hushgate://ADD_TO_BLACKLIST/?number=1", false, {}},
-      {"hushgate://add_to_blacklist.x/?number=1", false, {}},
-      {"hushgate://other/?number=1", false, {}},
-      {"hushgate:add_to_blacklist?number=1", false, {}},
-      {"add_to_blacklist/?number=1", false, {}},
-      // Not URLs.
-      {"hushgate://add_to_blacklist/?number=1 2", false, {}},
-      {"hushgate://add_to_blacklist/?number=%G1", false, {}},
-      {"hushgate://add_to_blacklist/?number=1%", false, {}},
-      {"hushgate://add_to_blacklist/?number=\xE4\xB8\xAD", false, {}},
-      {"hushgate://add_to_blacklist:port/?number=1", false, {}},
-      {"1hushgate://add_to_blacklist/?number=1", false, {}},
-      {"", false, {}},
-  };
-  for (const ParseCase& c : cases) {
-    const std::optional<AddToBlacklistRequest> request = parseAddToBlacklistURL(c.url);
-    ASSERT_EQ(request.has_value(), c.carries) << c.url;
-    if (!request) continue;
-    EXPECT_EQ(request->number, c.request.number) << c.url;
-    EXPECT_EQ(request->label, c.request.label) << c.url;
-    EXPECT_EQ(request->from, c.request.from) << c.url;
-  }
 }
 
 // ---- The expression

@@ -1,4 +1,4 @@
-#include "hushgate-gui/core/ZoneVC.h"
+#include "hushgate-gui/core/screens/ZoneVC.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "gui/support/gui_test.h"
-#include "hushgate-gui/core/localization.h"
-#include "hushgate-gui/core/notification_center.h"
-#include "hushgate-gui/core/pref_lists.h"
+#include "hushgate-gui/core/kit/localization.h"
+#include "hushgate-gui/core/kit/notification_center.h"
+#include "hushgate-gui/core/models/pref_lists.h"
 #include "statics/Preference.h"
 
 namespace {

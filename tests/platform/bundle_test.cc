@@ -34,18 +34,23 @@ TEST_F(BundleTest, DataContainerUnderDeviceRoot) {
 }
 
 TEST_F(BundleTest, HomeDirectoryDependsOnRunningApplication) {
+  using platform::HomeDirectory;
   const struct {
     const char* identifier;
+    HomeDirectory home;
     std::string expected;
   } cases[] = {
-      {"", "/var/mobile"},
-      {"com.apple.springboard", "/var/mobile"},
-      {"com.tevrin.hushgate", "/var/mobile"},
-      {"com.apple.mobilephone", std::string(kContainers) + "com.apple.mobilephone"},
+      {"", HomeDirectory::kUserFolder, "/var/mobile"},
+      {"com.apple.springboard", HomeDirectory::kUserFolder, "/var/mobile"},
+      {"com.example.app", HomeDirectory::kUserFolder, "/var/mobile"},
+      {"com.apple.mobilephone", HomeDirectory::kDataContainer,
+       std::string(kContainers) + "com.apple.mobilephone"},
+      {"com.example.app", HomeDirectory::kDataContainer,
+       std::string(kContainers) + "com.example.app"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.identifier);
-    platform::setMainBundleIdentifier(c.identifier);
+    platform::setMainBundleIdentifier(c.identifier, c.home);
     EXPECT_EQ(platform::NSHomeDirectory(), root_.at(c.expected));
   }
 }

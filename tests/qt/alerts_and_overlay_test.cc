@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "gui/support/http_test_server.h"
-#include "hushgate-gui/core/AlertUtil.h"
-#include "hushgate-gui/core/RootVC.h"
-#include "hushgate-gui/core/donation.h"
+#include "hushgate-gui/core/kit/AlertUtil.h"
+#include "hushgate-gui/core/models/donation.h"
+#include "hushgate-gui/core/screens/RootVC.h"
 #include "hushgate-gui/qt/hud_overlay.h"
 #include "hushgate-gui/qt/qt_text.h"
 #include "hushgate-gui/qt/style.h"

@@ -14,14 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "hushgate-gui/core/HistoryVC.h"
-#include "hushgate-gui/core/history_reader.h"
-#include "hushgate-gui/core/notification_center.h"
+#include "hushgate-gui/core/kit/notification_center.h"
+#include "hushgate-gui/core/models/history_reader.h"
+#include "hushgate-gui/core/screens/HistoryVC.h"
 #include "hushgate-gui/qt/qt_text.h"
 #include "hushgate-gui/qt/table_rows.h"
 #include "row_table_driver.h"
 #include "statics/atomic_file.h"
-#include "statics/block_record.h"
+#include "statics/contracts/block_record.h"
 #include "statics/history_file.h"
 #include "support/qt_gui_test.h"
 
@@ -241,8 +241,8 @@ void HistoryScreenTest::newBlocksShowWhileOpen() {
   QVERIFY(qt_testing::clickActionsButton(viewer.table, 0) != nullptr);
 
   viewer.history->insert(viewer.history->begin(),
-                         json{{"u", "z"}, {"p", "17000000000"}, {"d", 1700000400}, {"r", 3}});
-  gui::NotificationCenter::defaultCenter().postNotificationName(gui::HistoryVC::kAddedNotification);
+                         BlockRecord{"z", "17000000000", 1700000400, BlockReasonMobile, ""});
+  gui::NotificationCenter::defaultCenter().postNotificationName(kMPHistoryAddedNotification);
   QVERIFY(qt_testing::waitUntil([&] { return qt_testing::rowCount(viewer.table) == 2; }));
   QCOMPARE(viewer.phones(), (QStringList{"17000000000", "+8613912345678"}));
   QCOMPARE(qt_testing::rowDetails(viewer.table, 0),

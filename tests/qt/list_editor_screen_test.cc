@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "hushgate-gui/core/ListEditorVC.h"
+#include "hushgate-gui/core/screens/ListEditorVC.h"
 #include "hushgate-gui/qt/qt_text.h"
 #include "hushgate-gui/qt/table_rows.h"
 #include "row_table_driver.h"

@@ -7,8 +7,8 @@
 #include <QTest>
 #include <memory>
 
-#include "hushgate-gui/core/RootVC.h"
-#include "hushgate-gui/core/screen_texts.h"
+#include "hushgate-gui/core/screens/RootVC.h"
+#include "hushgate-gui/core/screens/screen_texts.h"
 #include "hushgate-gui/qt/qt_text.h"
 #include "hushgate-gui/qt/root_screen.h"
 #include "hushgate-gui/qt/switch_button.h"

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "hushgate-gui/core/ZoneVC.h"
+#include "hushgate-gui/core/screens/ZoneVC.h"
 #include "hushgate-gui/qt/qt_text.h"
 #include "hushgate-gui/qt/switch_button.h"
 #include "hushgate-gui/qt/zone_table.h"

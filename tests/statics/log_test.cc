@@ -110,7 +110,8 @@ TEST_F(LogTest, WritesNothingWhenTheFileIsMissing) {
 
   // Nor in the Phone application, whose Documents folder exists.
   fs::create_directories(root_.at(kPhoneLogFile).substr(0, root_.at(kPhoneLogFile).rfind('/')));
-  platform::setMainBundleIdentifier("com.apple.mobilephone");
+  platform::setMainBundleIdentifier("com.apple.mobilephone",
+                                    platform::HomeDirectory::kDataContainer);
   Log("== dropped too");
   EXPECT_FALSE(root_.exists(kPhoneLogFile));
   platform::setMainBundleIdentifier(savedIdentifier_);
@@ -124,7 +125,8 @@ TEST_F(LogTest, WritesNothingWhenTheFileIsMissing) {
 TEST_F(LogTest, PhoneApplicationWritesIntoItsOwnDocuments) {
   root_.write(kLogFile, "");
   root_.write(kPhoneLogFile, "");
-  platform::setMainBundleIdentifier("com.apple.mobilephone");
+  platform::setMainBundleIdentifier("com.apple.mobilephone",
+                                    platform::HomeDirectory::kDataContainer);
   EXPECT_EQ(logFilePath(), root_.at(kPhoneLogFile));
   Log("== from the phone");
   EXPECT_EQ(root_.read(kLogFile), "");

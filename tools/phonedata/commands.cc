@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "statics/atomic_file.h"
+#include "statics/contracts/names.h"
 #include "statics/phonedata.h"
 #include "tools/phonedata/builder.h"
 #include "tools/phonedata/inspect.h"
@@ -65,8 +66,8 @@ void removeOtherDatabases(const fs::path& directory, const fs::path& keep, std::
        it.increment(error)) {
     const std::string name = it->path().filename().string();
     std::error_code statError;
-    if (name != keep.filename().string() && name.starts_with("phone-") && name.ends_with(".dat") &&
-        !it->is_directory(statError)) {
+    if (name != keep.filename().string() && name.starts_with(kPhoneDataFilePrefix) &&
+        name.ends_with(kPhoneDataFileSuffix) && !it->is_directory(statError)) {
       stale.push_back(it->path());
     }
   }
@@ -128,7 +129,7 @@ int runBuild(std::span<const std::string> args, std::ostream& out, std::ostream&
     return 1;
   }
   const EncodedDatabase& db = output.database;
-  const fs::path datPath = outDir / ("phone-" + db.version + ".dat");
+  const fs::path datPath = outDir / (kPhoneDataFilePrefix + db.version + kPhoneDataFileSuffix);
   const fs::path citiesPath = outDir / "cities.json";
   // The database first: cities.json is the build's output file, so its
   // presence means a complete build.

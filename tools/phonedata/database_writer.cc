@@ -4,22 +4,11 @@
 #include <map>
 #include <stdexcept>
 
+#include "statics/contracts/phonedata_format.h"
+
 namespace phonedata {
 
 namespace {
-
-constexpr size_t kHeaderSize = 8;
-constexpr size_t kVersionSize = 4;
-constexpr uint32_t kSmallestPrefix = 1000000;
-constexpr uint32_t kLargestPrefix = 9999999;
-
-void appendLittleEndian32(std::string* out, uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) out->push_back(static_cast<char>(value >> shift));
-}
-
-void storeLittleEndian32(std::string* out, size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) (*out)[at + i] = static_cast<char>(value >> (8 * i));
-}
 
 uint32_t fnv1a(std::string_view bytes) {
   uint32_t hash = 2166136261u;
@@ -46,7 +35,7 @@ std::string formatRecord(std::string_view field1, std::string_view field2, std::
       throw std::invalid_argument("record field \"" + std::string(field) +
                                   "\" is empty or holds \"|\" or NUL");
     }
-    if (!record.empty()) record += '|';
+    if (!record.empty()) record += kRecordFieldSeparator;
     record += field;
   }
   return record;
@@ -82,10 +71,10 @@ EncodedDatabase encodeDatabase(std::vector<BlockEntry> entries) {
     bytes += entry.record;
     bytes += '\0';
   }
-  storeLittleEndian32(&bytes, kVersionSize, checkedOffset(bytes.size()));
+  storeLittleEndian32(bytes, kVersionSize, checkedOffset(bytes.size()));
   for (const BlockEntry& entry : entries) {
-    appendLittleEndian32(&bytes, entry.prefix);
-    appendLittleEndian32(&bytes, recordOffsets.at(entry.record));
+    appendLittleEndian32(bytes, entry.prefix);
+    appendLittleEndian32(bytes, recordOffsets.at(entry.record));
     bytes.push_back(static_cast<char>(entry.type));
   }
 

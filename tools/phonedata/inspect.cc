@@ -4,19 +4,12 @@
 #include <set>
 #include <string_view>
 
+#include "statics/contracts/phonedata_format.h"
 #include "tools/phonedata/place.h"
 
 namespace phonedata {
 
 namespace {
-
-constexpr size_t kHeaderSize = 8;
-constexpr size_t kEntrySize = 9;
-
-uint32_t load32(std::span<const uint8_t> bytes, size_t at) {
-  return uint32_t{bytes[at]} | uint32_t{bytes[at + 1]} << 8 | uint32_t{bytes[at + 2]} << 16 |
-         uint32_t{bytes[at + 3]} << 24;
-}
 
 std::optional<DatabaseSummary> fail(std::string* problem, std::string text) {
   *problem = std::move(text);
@@ -44,7 +37,7 @@ std::optional<DatabaseSummary> inspectDatabase(std::span<const uint8_t> bytes,
   const char* start = reinterpret_cast<const char*>(bytes.data());
   summary.version.assign(start, strnlen(start, 4));
 
-  const uint32_t indexOffset = load32(bytes, 4);
+  const uint32_t indexOffset = loadLittleEndian32(bytes.data() + kVersionSize);
   if (indexOffset < kHeaderSize) {
     return fail(problem, "the index offset " + std::to_string(indexOffset) +
                              " lies inside the 8-byte header");
@@ -54,15 +47,15 @@ std::optional<DatabaseSummary> inspectDatabase(std::span<const uint8_t> bytes,
                              " lies past the end of the file (" + std::to_string(bytes.size()) +
                              " bytes)");
   }
-  summary.entryCount = (bytes.size() - indexOffset) / kEntrySize;
-  summary.trailingBytes = (bytes.size() - indexOffset) % kEntrySize;
+  summary.entryCount = (bytes.size() - indexOffset) / kIndexEntrySize;
+  summary.trailingBytes = (bytes.size() - indexOffset) % kIndexEntrySize;
   if (summary.entryCount == 0) return fail(problem, "the index holds no entries");
 
   std::set<std::string_view> records;
   for (size_t i = 0; i < summary.entryCount; ++i) {
-    const size_t at = indexOffset + i * kEntrySize;
-    const uint32_t prefix = load32(bytes, at);
-    const uint32_t recordOffset = load32(bytes, at + 4);
+    const size_t at = indexOffset + i * kIndexEntrySize;
+    const uint32_t prefix = loadLittleEndian32(bytes.data() + at);
+    const uint32_t recordOffset = loadLittleEndian32(bytes.data() + at + 4);
     const uint8_t type = bytes[at + 8];
     const std::string where =
         "entry " + std::to_string(i) + " (prefix " + std::to_string(prefix) + ")";

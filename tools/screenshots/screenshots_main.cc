@@ -13,8 +13,8 @@
 #include <QTest>
 #include <cstdio>
 
-#include "hushgate-gui/core/RootVC.h"
-#include "hushgate-gui/core/localization.h"
+#include "hushgate-gui/core/kit/localization.h"
+#include "hushgate-gui/core/screens/RootVC.h"
 #include "hushgate-gui/qt/alert_dialog.h"
 #include "hushgate-gui/qt/navigation_window.h"
 #include "hushgate-gui/qt/qt_main_queue.h"

@@ -8,10 +8,17 @@
 
 namespace platform {
 
+// Where an application's home directory is: the shared user folder
+// (<root>/var/mobile), as for the home screen, or its own data container, as
+// for a sandboxed application such as the Phone application.
+enum class HomeDirectory { kUserFolder, kDataContainer };
+
 // NSBundle mainBundle bundleIdentifier. Empty until the host sets it; a host
-// sets it once at start, before it loads any injected library.
+// sets it once at start, before it loads any injected library, together with
+// where its home directory is.
 std::string mainBundleIdentifier();
-void setMainBundleIdentifier(std::string identifier);
+void setMainBundleIdentifier(std::string identifier,
+                             HomeDirectory home = HomeDirectory::kUserFolder);
 
 // The main bundle's "CFBundleShortVersionString": the project version unless a
 // host or a test sets another.
@@ -22,8 +29,8 @@ void setMainBundleShortVersion(std::string version);
 // <root>/var/mobile/Containers/Data/Application/<identifier>.
 std::string dataContainerPathForIdentifier(std::string_view bundleIdentifier);
 
-// NSHomeDirectory(): the data container of the running application when its
-// bundle identifier is "com.apple.mobilephone", otherwise <root>/var/mobile.
+// NSHomeDirectory(): the data container of the running application when it
+// runs in one (HomeDirectory::kDataContainer), otherwise <root>/var/mobile.
 std::string NSHomeDirectory();
 
 // LSBundleProxy stand-in: bundleProxyForIdentifier: then dataContainerURL.

@@ -1,7 +1,7 @@
 #include "gui/support/gui_test.h"
 
-#include "hushgate-gui/core/AlertUtil.h"
-#include "hushgate-gui/core/localization.h"
+#include "hushgate-gui/core/kit/AlertUtil.h"
+#include "hushgate-gui/core/kit/localization.h"
 #include "statics/Preference.h"
 
 namespace gui_testing {

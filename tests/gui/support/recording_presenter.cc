@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "hushgate-gui/core/mobile_query.h"
+#include "hushgate-gui/core/models/mobile_query.h"
 
 namespace gui_testing {
 
@@ -149,7 +149,7 @@ bool RecordingPresenter::replaceText(size_t field, size_t location, size_t lengt
 bool RecordingPresenter::type(size_t field, const std::string& text) {
   const std::shared_ptr<gui::Alert> alert = openAlert();
   if (!alert || field >= alert->textFields.size() || !alert->textFields[field]) return false;
-  return replaceText(field, gui::utf16Length(alert->textFields[field]->text), 0, text);
+  return replaceText(field, utf16Length(alert->textFields[field]->text), 0, text);
 }
 
 size_t RecordingPresenter::typeEachCharacter(size_t field, const std::string& text) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "hushgate-gui/core/ui.h"
+#include "hushgate-gui/core/kit/ui.h"
 
 namespace gui_testing {
 

@@ -15,8 +15,8 @@
 #include <optional>
 #include <string>
 
-#include "hushgate-gui/core/localization.h"
-#include "hushgate-gui/core/ui.h"
+#include "hushgate-gui/core/kit/localization.h"
+#include "hushgate-gui/core/kit/ui.h"
 #include "hushgate-gui/qt/alert_dialog.h"
 #include "hushgate-gui/qt/navigation_window.h"
 #include "hushgate-gui/qt/qt_main_queue.h"

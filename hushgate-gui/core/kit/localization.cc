@@ -1,0 +1,110 @@
+#include "hushgate-gui/core/kit/localization.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "hushgate-gui/core/kit/resources.h"
+#include "statics/Log.h"
+#include "statics/atomic_file.h"
+#include "statics/json_document.h"
+
+namespace gui {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Table = std::map<std::string, std::string>;
+
+constexpr char kChinese[] = "zh_CN";
+constexpr char kEnglish[] = "en";
+
+std::string languageOf(std::string_view name) {
+  return name.substr(0, 2) == "zh" ? kChinese : kEnglish;
+}
+
+// Merges the JSON files of folder into table, in name order.
+void readTableFolder(const fs::path& folder, Table& table) {
+  std::error_code error;
+  std::vector<fs::path> files;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    if (it->path().extension() == ".json") files.push_back(it->path());
+  }
+  std::sort(files.begin(), files.end());
+  for (const fs::path& file : files) {
+    const std::optional<std::string> bytes = readWholeFile(file.string());
+    const std::optional<nlohmann::json> doc = bytes ? parseJsonDocument(*bytes) : std::nullopt;
+    if (!doc || !doc->is_object()) {
+      Log("== localization table unreadable: %@", file.string());
+      continue;
+    }
+    for (const auto& [key, value] : doc->items()) {
+      if (value.is_string()) table[key] = value.get<std::string>();
+    }
+  }
+}
+
+struct Tables {
+  std::mutex mutex;
+  std::optional<std::string> language;  // chosen on first use unless set
+  std::map<std::string, Table> loaded;  // by language; entries never move
+};
+
+Tables& tables() {
+  static Tables* state = new Tables();
+  return *state;
+}
+
+// The table of language, read on first use. Caller holds the mutex.
+const Table& tableLocked(Tables& t, const std::string& language) {
+  auto it = t.loaded.find(language);
+  if (it == t.loaded.end()) {
+    it = t.loaded.emplace(language, Table()).first;
+    readTableFolder(fs::path(resourcesDirectory()) / "localization" / language, it->second);
+  }
+  return it->second;
+}
+
+}  // namespace
+
+std::string languageFromLocale() {
+  for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && *value != '\0') return languageOf(value);
+  }
+  return kEnglish;
+}
+
+std::string localizedString(std::string_view key) {
+  Tables& t = tables();
+  std::lock_guard lock(t.mutex);
+  if (!t.language) t.language = languageFromLocale();
+  const Table& table = tableLocked(t, *t.language);
+  const auto it = table.find(std::string(key));
+  return it != table.end() ? it->second : std::string(key);
+}
+
+const std::map<std::string, std::string>& localizationTable(std::string_view language) {
+  Tables& t = tables();
+  std::lock_guard lock(t.mutex);
+  return tableLocked(t, languageOf(language));
+}
+
+std::string currentLanguage() {
+  Tables& t = tables();
+  std::lock_guard lock(t.mutex);
+  if (!t.language) t.language = languageFromLocale();
+  return *t.language;
+}
+
+void setLanguage(std::string_view language) {
+  Tables& t = tables();
+  std::lock_guard lock(t.mutex);
+  t.language = languageOf(language);
+}
+
+}  // namespace gui

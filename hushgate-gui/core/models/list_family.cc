@@ -1,0 +1,68 @@
+#include "hushgate-gui/core/models/list_family.h"
+
+#include "hushgate-gui/core/kit/localization.h"
+#include "hushgate-gui/core/models/list_text.h"
+#include "statics/contracts/blacklist_pattern.h"
+#include "statics/contracts/pref_document.h"
+
+namespace gui {
+
+namespace {
+
+ListTexts blacklistTexts() {
+  return {localizedString("add-blacklist"), localizedString("blacklist-example"),
+          /*attributedMessage=*/true, localizedString("enter-number"),
+          localizedString("del-all-blacklist-prompt")};
+}
+
+ListTexts ignoredPrefixTexts() {
+  return {localizedString("add-prefix-title"), localizedString("add-prefix-content"),
+          /*attributedMessage=*/false, /*firstPlaceholder=*/"",
+          localizedString("del-all-prefixes-prompt")};
+}
+
+ListTexts keywordsTexts() {
+  return {localizedString("add-keyword-title"), localizedString("add-keyword-content"),
+          /*attributedMessage=*/false, localizedString("enter-keyword-prompt"),
+          localizedString("del-all-keywords-prompt")};
+}
+
+}  // namespace
+
+const ListFamily kBlacklistFamily{
+    .sceneIdentifier = "sb.blacklist",
+    .prefKey = kBlacklistKey,
+    .keyboard = KeyboardType::NumbersAndPunctuation,
+    .allowedCharacters = "0123456789?* -",
+    .okOnTrimmedText = false,
+    .normalise = normaliseBlacklistInput,
+    .refusesWildcardRuns = true,
+    .expression = blacklistExpression,
+    .texts = blacklistTexts,
+};
+
+const ListFamily kIgnoredPrefixFamily{
+    .sceneIdentifier = "sb.ignored-prefix",
+    .prefKey = kIgnoredPrefixesKey,
+    .keyboard = KeyboardType::NumbersAndPunctuation,
+    .allowedCharacters = "0123456789? ",
+    .okOnTrimmedText = false,
+    .normalise = normalisePrefixInput,
+    .refusesWildcardRuns = false,
+    .expression = prefixExpression,
+    .texts = ignoredPrefixTexts,
+};
+
+const ListFamily kKeywordsFamily{
+    .sceneIdentifier = "sb.blackkeywords",
+    .prefKey = kKeywordsKey,
+    .keyboard = KeyboardType::Default,
+    .allowedCharacters = nullptr,  // any text
+    .okOnTrimmedText = true,
+    .normalise = normaliseKeywordInput,
+    .refusesWildcardRuns = false,
+    .expression = nullptr,  // entries are the keyword alone
+    .texts = keywordsTexts,
+};
+
+}  // namespace gui

@@ -1,0 +1,90 @@
+#include "hushgate-gui/core/models/list_text.h"
+
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+
+#include <cstdint>
+#include <cstring>
+
+#include "statics/statics.h"
+#include "statics/utf8.h"
+
+namespace gui {
+
+namespace {
+
+// Replaces every non-overlapping occurrence of from, left to right, once.
+std::string replacingOccurrences(std::string_view text, std::string_view from,
+                                 std::string_view to) {
+  std::string result;
+  size_t start = 0;
+  for (size_t found; (found = text.find(from, start)) != std::string_view::npos;
+       start = found + from.size()) {
+    result.append(text.substr(start, found - start));
+    result.append(to);
+  }
+  result.append(text.substr(start));
+  return result;
+}
+
+bool allAllowed(std::string_view text, const char* allowed) {
+  if (allowed == nullptr) return true;
+  bool all = true;
+  forEachCodePoint(text, [&](UChar32 c, std::string_view) {
+    all &= c > 0 && c <= 0x7F && std::strchr(allowed, static_cast<char>(c)) != nullptr;
+  });
+  return all;
+}
+
+}  // namespace
+
+std::string removingWhitespace(std::string_view text, bool alsoHyphens) {
+  std::string result;
+  forEachCodePoint(text, [&](UChar32 c, std::string_view bytes) {
+    // An ill-formed byte is kept as it is.
+    if (c >= 0 && (isWhitespaceOrNewline(c) || (alsoHyphens && c == '-'))) return;
+    result.append(bytes);
+  });
+  return result;
+}
+
+std::string collapseWildcards(std::string_view pattern) {
+  std::string result = replacingOccurrences(pattern, "**", "*");
+  result = replacingOccurrences(result, "*?", "*");
+  return replacingOccurrences(result, "?*", "*");
+}
+
+bool hasWildcardRun(std::string_view pattern) {
+  return pattern.find("**") != std::string_view::npos ||
+         pattern.find("*?") != std::string_view::npos ||
+         pattern.find("?*") != std::string_view::npos;
+}
+
+std::string normaliseBlacklistInput(std::string_view input) {
+  return collapseWildcards(removingWhitespace(input, /*alsoHyphens=*/true));
+}
+
+std::string normalisePrefixInput(std::string_view input) {
+  return removingWhitespace(input);
+}
+
+std::string normaliseKeywordInput(std::string_view input) {
+  return trimming(input);
+}
+
+TextEdit decideTextEdit(std::string_view current, size_t location, size_t length,
+                        std::string_view replacement, const char* allowedCharacters,
+                        bool okOnTrimmedText) {
+  if (!isWellFormedUtf8(replacement) || !allAllowed(replacement, allowedCharacters)) return {};
+  icu::UnicodeString text = icu::UnicodeString::fromUTF8(current);
+  const auto units = static_cast<size_t>(text.length());
+  if (location > units || length > units - location) return {};
+  text.replace(static_cast<int32_t>(location), static_cast<int32_t>(length),
+               icu::UnicodeString::fromUTF8(replacement));
+  if (!okOnTrimmedText) return {true, !text.isEmpty()};
+  std::string result;
+  text.toUTF8String(result);
+  return {true, !trimming(result).empty()};
+}
+
+}  // namespace gui

@@ -1,0 +1,112 @@
+// The history viewer: the blocked calls, newest first, with their time and
+// reason; one record or all of them can be deleted. The list is the main
+// screen's (shared, not copied, held weakly); every deletion rewrites the
+// whole history file from it and announces that to the screening
+// (kMPHistoryFileChangedNotification) and to the main screen
+// (kMPHistoryDeletedByUserNotification).
+//
+// Made with std::make_shared (its dialog and delayed close hold it weakly).
+// Everything here runs on the main thread.
+#pragma once
+
+#include <unicode/uversion.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "hushgate-gui/core/kit/notification_center.h"
+#include "hushgate-gui/core/kit/ui.h"
+#include "hushgate-gui/core/models/history_list.h"
+
+U_NAMESPACE_BEGIN
+class SimpleDateFormat;
+U_NAMESPACE_END
+
+namespace gui {
+
+// What a row shows (HistoryCell, reuse identifier "cell").
+struct HistoryCell {
+  std::string phone;   // the record's "p"
+  std::string date;    // "d" as "yyyy-MM-dd HH:mm:ss" in kChinaTimeZone
+  std::string reason;  // the text of "r" ("rd" itself for keyword blocks)
+};
+
+// A row action of the table.
+struct HistoryRowAction {
+  std::string title;
+  AlertActionStyle style = AlertActionStyle::Destructive;
+};
+
+class HistoryVC : public Screen, public std::enable_shared_from_this<HistoryVC> {
+ public:
+  static constexpr char kSceneIdentifier[] = "sb.history";
+  static constexpr char kCellIdentifier[] = "cell";
+  // When the screen closes after everything was deleted.
+  static constexpr double kCloseDelaySeconds = 0.4;
+
+  // What the front end does for the screen.
+  class View {
+   public:
+    virtual ~View() = default;
+    // Shows the rows again from the model.
+    virtual void reloadData() {}
+    // Removes one row with the automatic animation.
+    virtual void deleteRow(size_t /*row*/) {}
+    // Lets the table take touches or not.
+    virtual void setUserInteractionEnabled(bool /*enabled*/) {}
+  };
+
+  HistoryVC();
+  ~HistoryVC() override;
+  HistoryVC(const HistoryVC&) = delete;
+  HistoryVC& operator=(const HistoryVC&) = delete;
+
+  std::string sceneIdentifier() const override { return kSceneIdentifier; }
+  void setView(View* view) { view_ = view; }
+
+  // The main screen's list, set before the screen is shown.
+  void setHistory(std::weak_ptr<HistoryList> history) { history_ = std::move(history); }
+  std::weak_ptr<HistoryList> history() const { return history_; }
+
+  // ---- Platform callbacks
+  void viewDidLoad();       // makes the date formatter
+  void viewDidAppear();     // starts observing kMPHistoryAddedNotification
+  void viewDidDisappear();  // stops observing it
+
+  // ---- Table data source: one section, a row per record
+  size_t numberOfSections() const { return 1; }
+  size_t numberOfRows() const;
+  // The content of row i; an empty cell for a row that is not there.
+  HistoryCell cellForRow(size_t row) const;
+  // One action per row: the localised "delete".
+  std::vector<HistoryRowAction> editActionsForRow(size_t row) const;
+
+  // ---- Actions
+  // The row action: removes record i, rewrites the file, removes the row.
+  // The screen stays open, also when nothing is left.
+  void onDeleteRow(size_t row);
+  // Delete all (trashButton): asks first; on confirmation empties the list,
+  // rewrites the file, reloads the table, stops its touches and closes the
+  // screen 0.4 s later.
+  void onTrash();
+
+  // Rewrites the history file from the list (oldest first, one compact JSON
+  // object and "\n" per record, atomically) and posts both notifications; a
+  // failed write is logged, the notifications are posted anyway. Does nothing
+  // when the list no longer exists.
+  void syncMPHistoryFile();
+
+  // The text shown for a record's reason ("r", and "rd" for keyword blocks).
+  static std::string reasonText(const HistoryRecord& record);
+
+ private:
+  std::string formatDate(const HistoryRecord& record) const;
+
+  View* view_ = nullptr;
+  std::weak_ptr<HistoryList> history_;
+  std::unique_ptr<icu::SimpleDateFormat> dateFormatter_;
+  ObserverToken notificationHandler_ = 0;  // 0: not observing
+};
+
+}  // namespace gui

@@ -1,0 +1,361 @@
+#include "hushgate-gui/core/screens/RootVC.h"
+
+#include <chrono>
+#include <utility>
+
+#include "hushgate-gui/core/kit/AlertUtil.h"
+#include "hushgate-gui/core/kit/localization.h"
+#include "hushgate-gui/core/kit/notification_center.h"
+#include "hushgate-gui/core/kit/resources.h"
+#include "hushgate-gui/core/models/donation.h"
+#include "hushgate-gui/core/models/history_reader.h"
+#include "hushgate-gui/core/models/mobile_query.h"
+#include "hushgate-gui/core/models/pref_upgrade.h"
+#include "hushgate-gui/core/models/region_database.h"
+#include "hushgate-gui/core/screens/HistoryVC.h"
+#include "hushgate-gui/core/screens/ListEditorVC.h"
+#include "hushgate-gui/core/screens/OpenSourceVC.h"
+#include "hushgate-gui/core/screens/ZoneVC.h"
+#include "platform/bundle.h"
+#include "platform/notify.h"
+#include "statics/Log.h"
+#include "statics/Preference.h"
+#include "statics/format.h"
+#include "statics/history_file.h"
+
+namespace gui {
+
+namespace {
+
+// Sets a boolean of a document held by the preference store, which keeps its
+// documents as objects.
+void setPrefBool(Json& doc, const char* key, bool value) {
+  if (!doc.is_object()) doc = Json::object();
+  doc[key] = value;
+}
+
+// A count label: the format takes one integer.
+std::string countText(const std::string& format, size_t count) {
+  return stringWithFormat(format, static_cast<unsigned long>(count));
+}
+
+}  // namespace
+
+RootVC::RootVC() : RootVC(Environment{}) {}
+
+RootVC::RootVC(Environment environment) : environment_(std::move(environment)) {}
+
+RootVC::~RootVC() {
+  if (historyAddedToken_) platform::notify_cancel(*historyAddedToken_);
+  if (historyDeletedToken_)
+    NotificationCenter::defaultCenter().removeObserver(*historyDeletedToken_);
+}
+
+void RootVC::setView(View* view) {
+  view_ = view;
+  if (view_ == nullptr) return;
+  for (size_t i = 0; i < kLabelCount; ++i) view_->setLabelText(static_cast<Label>(i), labels_[i]);
+  for (size_t i = 0; i < kSwitchCount; ++i)
+    view_->setSwitchOn(static_cast<Switch>(i), switches_[i]);
+}
+
+const std::string& RootVC::labelText(Label label) const {
+  return labels_[static_cast<size_t>(label)];
+}
+
+bool RootVC::switchOn(Switch which) const {
+  return switches_[static_cast<size_t>(which)];
+}
+
+const MobileRegionDetector& RootVC::regionDetector() const {
+  return environment_.regionDetector != nullptr ? *environment_.regionDetector
+                                                : applicationRegionDetector();
+}
+
+platform::DispatchQueue& RootVC::backgroundQueue() const {
+  return environment_.backgroundQueue != nullptr ? *environment_.backgroundQueue
+                                                 : platform::globalQueue();
+}
+
+// ---- Load
+
+void RootVC::viewDidLoad() {
+  const std::string citiesPath =
+      environment_.citiesPath.empty() ? pathForResource("cities", "json") : environment_.citiesPath;
+  setCityGroups(loadCityGroups(citiesPath));
+
+  history_->clear();
+  loadHistory();
+
+  int token = 0;
+  const LifetimeGuard::Token alive = lifetime_.token();
+  if (platform::notify_register_dispatch(kMPBlockHistoryAddedNotification, &token,
+                                         platform::mainQueue(), [this, alive](int) {
+                                           if (alive.expired()) return;
+                                           loadHistory(/*announce=*/true);
+                                         }) == platform::NOTIFY_STATUS_OK) {
+    historyAddedToken_ = token;
+  }
+  historyDeletedToken_ = NotificationCenter::defaultCenter().addObserverForName(
+      kMPHistoryDeletedByUserNotification,
+      [this](const UserInfo&) { refreshHistoryCountOnViewAppear_ = true; });
+
+  Preference& store = Preference::sharedInstance();
+  Json& pref = store.pref();
+  const Json& mpPref = store.mpPref();
+  if (needsFlattenedListRepair(pref)) {
+    Log("== no version found in pref file, try to fix bugs for 1.3.0");
+    rebuildFlattenedCityLists(pref, cityGroups_);
+    store.save();
+  }
+
+  setLabel(Label::versionLabel, platform::mainBundleShortVersion());
+  const std::string dbVersion = regionDetector().dbVersion();
+  setLabel(Label::phonedatVersionLabel,
+           dbVersion.empty() ? localizedString("no-phonedata") : dbVersion);
+
+  setStatusLabel(prefBool(pref, kEnabledKey));
+  setSwitch(Switch::enableSwitch, prefBool(pref, kEnabledKey));
+  setSwitch(Switch::MPSwitch, prefBool(mpPref, kMPInjectionEnabledKey));
+  setSwitch(Switch::blockingUnknownSwitch, prefBool(pref, kBlockUnknownEnabledKey));
+  setSwitch(Switch::contactBypassSwitch, prefBool(pref, kBypassContactsEnabledKey));
+}
+
+// ---- Appearance
+
+void RootVC::viewDidAppear() {
+  const Json& pref = Preference::sharedInstance().pref();
+  const std::string cityFormat = localizedString("city-block-count-fmt");
+  const std::string recordFormat = localizedString("record-count-fmt");
+  struct Row {
+    Label label;
+    const char* key;
+    const std::string& format;
+  };
+  const Row rows[] = {
+      {Label::citiesBlockedCount, kBlockedCitiesFlattenedKey, cityFormat},
+      {Label::mobileCitiesBlockedCount, kMobileBlockedCitiesFlattenedKey, cityFormat},
+      {Label::blackListCountLabel, kBlacklistKey, recordFormat},
+      {Label::ignoredPrefixCount, kIgnoredPrefixesKey, recordFormat},
+      {Label::blackKeywordsCount, kKeywordsKey, recordFormat},
+  };
+  for (const Row& row : rows) {
+    const size_t count = prefArray(pref, row.key).size();
+    setLabel(row.label, count > 0 ? countText(row.format, count) : localizedString("no-config"));
+  }
+  if (refreshHistoryCountOnViewAppear_) {
+    refreshHistoryCountOnViewAppear_ = false;
+    setHistoryCountFromList();
+  }
+}
+
+void RootVC::setHistoryCountFromList() {
+  setLabel(Label::historyCount,
+           history_->empty() ? localizedString("no-records")
+                             : countText(localizedString("record-count-fmt"), history_->size()));
+}
+
+// ---- History
+
+void RootVC::loadHistory() {
+  loadHistory(/*announce=*/false);
+}
+
+void RootVC::loadHistory(bool announce) {
+  if (isLoadingHistory_) return;
+  isLoadingHistory_ = true;
+  setLabel(Label::historyCount, "loading...");
+  // The path is found here, on the main thread, with the device root in force
+  // now; the background task only reads and parses.
+  const std::string path = mpHistoryFilePathFromOutside();
+  const LifetimeGuard::Token alive = lifetime_.token();
+  backgroundQueue().async([this, alive, path, announce] {
+    HistoryList records = readHistoryFile(path);
+    platform::mainQueue().async([this, alive, announce, records = std::move(records)]() mutable {
+      if (alive.expired()) return;
+      finishHistoryLoad(std::move(records), announce);
+    });
+  });
+}
+
+void RootVC::finishHistoryLoad(HistoryList records, bool announce) {
+  // The list object stays the same: the history viewer holds it.
+  *history_ = std::move(records);
+  isLoadingHistory_ = false;
+  setHistoryCountFromList();
+  if (announce)
+    NotificationCenter::defaultCenter().postNotificationName(kMPHistoryAddedNotification);
+}
+
+// ---- Switches
+
+void RootVC::onSwitchChanged(Switch sender, bool on) {
+  Preference& store = Preference::sharedInstance();
+  switch (sender) {
+    case Switch::enableSwitch:
+      setPrefBool(store.pref(), kEnabledKey, on);
+      store.save();
+      setStatusLabel(on);
+      break;
+    case Switch::blockingUnknownSwitch:
+      setPrefBool(store.pref(), kBlockUnknownEnabledKey, on);
+      store.save();
+      break;
+    case Switch::contactBypassSwitch:
+      setPrefBool(store.pref(), kBypassContactsEnabledKey, on);
+      store.save();
+      break;
+    case Switch::MPSwitch:
+      setPrefBool(store.mpPref(), kMPInjectionEnabledKey, on);
+      store.saveMPPref();
+      AlertUtil::showInfo(localizedString("restart-mp-prompt"), std::nullopt);
+      break;
+    default:
+      return;
+  }
+  switches_[static_cast<size_t>(sender)] = on;
+}
+
+void RootVC::setStatusLabel(bool enabled) {
+  setLabel(Label::statusLabel, enabled ? localizedString("enabled") : localizedString("disabled"));
+}
+
+// ---- Quitting
+
+void RootVC::onExit() {
+  presenter().suspend();
+  platform::afterOnMainQueue(0.3, [] { presenter().terminate(); });
+}
+
+// ---- Rows
+
+void RootVC::didSelectRow(const std::string& cellIdentifier) {
+  if (cellIdentifier == "cell.zone") {
+    pushScreen(std::make_shared<ZoneVC>());
+  } else if (cellIdentifier == "cell.mobilezone") {
+    auto zones = std::make_shared<ZoneVC>();
+    zones->forMobile = true;
+    pushScreen(zones);
+  } else if (cellIdentifier == "cell.blacklist") {
+    pushScreen(std::make_shared<BlacklistVC>());
+  } else if (cellIdentifier == "cell.ignored-prefix") {
+    pushScreen(std::make_shared<IgnoredPrefixVC>());
+  } else if (cellIdentifier == "cell.keywords") {
+    pushScreen(std::make_shared<KeywordsVC>());
+  } else if (cellIdentifier == "cell.donationlist") {
+    showDonationList();
+    deselectRow();
+  } else if (cellIdentifier == "cell.donation") {
+    donate();
+    deselectRow();
+  } else if (cellIdentifier == "cell.mobiletest") {
+    showMobileQuery();
+    deselectRow();
+  } else if (cellIdentifier == "cell.eula") {
+    AlertUtil::showInfo(localizedString("eula-content"), std::nullopt);
+    deselectRow();
+  } else if (cellIdentifier == "cell.opensource") {
+    pushScreen(std::make_shared<OpenSourceVC>());
+    deselectRow();
+  } else if (cellIdentifier == "cell.history") {
+    if (!isLoadingHistory_ && !history_->empty()) {
+      auto viewer = std::make_shared<HistoryVC>();
+      viewer->setHistory(history_);
+      pushScreen(viewer);
+    } else {
+      deselectRow();
+    }
+  }
+}
+
+void RootVC::donate() {
+  gui::donate();
+}
+
+void RootVC::pushScreen(std::shared_ptr<Screen> screen) {
+  presenter().pushScreen(std::move(screen));
+}
+
+void RootVC::deselectRow() {
+  if (view_ != nullptr) view_->deselectSelectedRow();
+}
+
+// ---- Number lookup
+
+void RootVC::showMobileQuery() {
+  auto alert = std::make_shared<Alert>();
+  alert->title = localizedString("mobile-query-alert-title");
+  alert->style = AlertStyle::Alert;
+
+  auto field = std::make_shared<AlertTextField>();
+  field->placeholder = localizedString("mobile-query-placeholer");
+  field->keyboard = KeyboardType::NumberPad;
+  alert->textFields.push_back(field);
+
+  auto cancel = std::make_shared<AlertAction>();
+  cancel->title = localizedString("cancel");
+  cancel->style = AlertActionStyle::Cancel;
+  alert->actions.push_back(cancel);
+
+  auto ok = std::make_shared<AlertAction>();
+  ok->title = localizedString("ok");
+  ok->style = AlertActionStyle::Default;
+  // The alert holds the field; the button refers to it weakly.
+  std::weak_ptr<AlertTextField> weakField = field;
+  const LifetimeGuard::Token alive = lifetime_.token();
+  ok->handler = [this, alive, weakField] {
+    const auto field = weakField.lock();
+    if (alive.expired() || field == nullptr) return;
+    lookUpMobileNumber(field->text);
+  };
+  alert->actions.push_back(ok);
+
+  presenter().presentAlert(alert);
+}
+
+void RootVC::lookUpMobileNumber(const std::string& input) {
+  const std::string number = removingWhitespaceAndNewlines(input);
+  if (utf16Length(number) != kMobileNumberLength) {
+    AlertUtil::showInfo(localizedString("invalid-mobile-format"), std::nullopt);
+    return;
+  }
+
+  const auto start = std::chrono::steady_clock::now();
+  const std::string code = regionDetector().detectRegionCode(number);
+  const auto end = std::chrono::steady_clock::now();
+  const double milliseconds = std::chrono::duration<double>(end - start).count() * 1000.0;
+
+  std::string place = localizedString("unknown");
+  std::string codeText = code;
+  if (code.empty()) {
+    codeText = localizedString("unknown");
+  } else if (const std::optional<CityInfo> info = findCityInfoWithCode(code)) {
+    place = placeText(*info);
+  }
+  AlertUtil::showInfo(number, stringWithFormat(localizedString("mobile-query-location-fmt"),
+                                               milliseconds, place, codeText));
+}
+
+// ---- City lookups
+
+const CityGroup* RootVC::findCitiesGroupByGroup(const std::string& group) const {
+  return gui::findCitiesGroupByGroup(cityGroups_, group);
+}
+
+std::optional<CityInfo> RootVC::findCityInfoWithCode(const std::string& code) const {
+  return gui::findCityInfoWithCode(cityGroups_, code);
+}
+
+// ---- Labels and switches
+
+void RootVC::setLabel(Label label, std::string text) {
+  labels_[static_cast<size_t>(label)] = std::move(text);
+  if (view_ != nullptr) view_->setLabelText(label, labels_[static_cast<size_t>(label)]);
+}
+
+void RootVC::setSwitch(Switch which, bool on) {
+  switches_[static_cast<size_t>(which)] = on;
+  if (view_ != nullptr) view_->setSwitchOn(which, on);
+}
+
+}  // namespace gui

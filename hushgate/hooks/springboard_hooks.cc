@@ -1,0 +1,92 @@
+#include "hushgate/hooks/springboard_hooks.h"
+
+#include <memory>
+
+#include "hushgate/history/block_history.h"
+#include "hushgate/history/block_history_writer.h"
+#include "hushgate/screening/call_event_handler.h"
+#include "hushgate/screening/caller_label_db.h"
+#include "platform/dispatch.h"
+#include "platform/notify.h"
+#include "platform/runtime.h"
+#include "platform/springboard.h"
+#include "platform/ui_application.h"
+#include "statics/MobileRegionDetector.h"
+#include "statics/Preference.h"
+#include "statics/history_file.h"
+
+using platform::id;
+using platform::SEL;
+
+namespace {
+
+// State of the home-screen process. Made when the hooks are installed and
+// kept for the life of the process (never destroyed, so that work still
+// queued at exit never meets a destroyed object).
+CallEventHandler* screening;  // holds "pref" and the pending call
+CallerLabelDatabase* db;
+BlockHistoryWriter* history;  // made at launch
+
+platform::CallEventHandlerIMP orig_callEventHandler;
+platform::ApplicationDidFinishLaunchingIMP orig_applicationDidFinishLaunching;
+
+void loadPreferences() {
+  screening->setRules(std::make_shared<const ScreeningRules>(Preference::load()));
+}
+
+void callEventHandler(id self, SEL cmd, platform::NSNotification* notification) {
+  if (notification == nullptr) {
+    orig_callEventHandler(self, cmd, notification);
+    return;
+  }
+  screening->handleCallEvent(*notification,
+                             [&] { orig_callEventHandler(self, cmd, notification); });
+}
+
+void applicationDidFinishLaunching(id self, SEL cmd, id application) {
+  orig_applicationDidFinishLaunching(self, cmd, application);
+
+  // The history file is made directly, without a shell, and then opened.
+  history = new BlockHistoryWriter(mpHistoryFilePathFromOutside());
+  history->prepareMPHistoryFile();
+
+  db->open();  // does nothing while there is no database file
+
+  int token = 0;
+  platform::notify_register_dispatch(kPreferenceUpdatedNotification, &token, platform::mainQueue(),
+                                     [](int) { loadPreferences(); });
+  platform::notify_register_dispatch(kMPHistoryFileChangedNotification, &token,
+                                     platform::mainQueue(),
+                                     [](int) { history->openMPHistoryFileWriteHandle(); });
+
+  loadPreferences();
+
+  // The number-location database is read once per process: now, off the main
+  // queue, rather than while the first mobile caller rings.
+  platform::globalQueue().async([] { MobileRegionDetector::sharedInstance(); });
+}
+
+}  // namespace
+
+void installSpringboardHooks() {
+  db = new CallerLabelDatabase(CallerLabelDatabase::defaultPath());
+  CallEventServices services;
+  services.regionLookup = [](const std::string& number) {
+    return MobileRegionDetector::sharedInstance().detectRegionCode(number);
+  };
+  services.labelLookup = [](const std::string& number) { return db->lookupCallerLabel(number); };
+  services.appendBlockRecord = [](const platform::TUCall& call, BlockReason reason,
+                                  const std::string& detail) {
+    // Calls are screened only after the launch sequence made the writer.
+    if (history != nullptr) history->appendBlockRecord(call, reason, detail);
+  };
+  screening = new CallEventHandler(std::move(services));
+
+  platform::MSHookMessageEx(platform::objc_getClass(platform::kTelephonyManagerClassName),
+                            platform::sel_registerName(platform::kCallEventHandlerSelector),
+                            &callEventHandler, &orig_callEventHandler);
+  platform::MSHookMessageEx(
+      platform::objc_getClass(platform::kSpringBoardClassName),
+      platform::sel_registerName(platform::kApplicationDidFinishLaunchingSelector),
+      &applicationDidFinishLaunching, &orig_applicationDidFinishLaunching);
+}

@@ -1,0 +1,108 @@
+#include "hushgate/screening/call_event_handler.h"
+
+#include "platform/dispatch.h"
+#include "statics/Log.h"
+
+namespace {
+
+constexpr int kCallStatusActive = 1;
+constexpr int kCallStatusRinging = 4;
+constexpr int kCallStatusEnded = 6;
+
+CallEventResult passOn(const std::function<void()>& hostHandler) {
+  if (hostHandler) hostHandler();
+  return {CallEventOutcome::Passed, {}};
+}
+
+CallEventResult swallow() {
+  return {CallEventOutcome::Swallowed, {}};
+}
+
+}  // namespace
+
+IncomingCallInfo incomingCallInfoFromTUCall(const platform::TUCall& call) {
+  IncomingCallInfo info;
+  if (call.handle) info.number = call.handle->value;
+  info.contactIdentifier = call.contactIdentifier;
+  info.systemBlocked = call.isBlocked;
+  info.uniqueId = call.uniqueProxyIdentifier;
+  info.localizedLabel = call.localizedLabel;
+  info.sourceIdentifier = call.sourceIdentifier;
+  info.displayName = call.displayName;
+  info.callerNameFromNetwork = call.callerNameFromNetwork;
+  return info;
+}
+
+CallEventHandler::CallEventHandler(CallEventServices services) : services_(std::move(services)) {}
+
+CallEventResult CallEventHandler::handleCallEvent(const platform::NSNotification& notification,
+                                                  const std::function<void()>& hostHandler) {
+  // Hold the document for the whole event, even if a reload replaces it.
+  const std::shared_ptr<const ScreeningRules> rules = rules_;
+  const platform::TUCallRef& call = notification.object;
+  if (!rules || !rules->enabled()) {
+    // Screening is off, but the pending call still ends or is answered: drop
+    // it, or every later call would count as another call and pass unscreened.
+    if (call && call == pendingIncomingTUCall_ &&
+        (call->status == kCallStatusActive || call->status == kCallStatusEnded)) {
+      pendingIncomingTUCall_.reset();
+      pendingIncomingTUCallBlocked_ = false;
+    }
+    return passOn(hostHandler);
+  }
+  if (!call) return passOn(hostHandler);
+  Log("call.status: %d", call->status);
+
+  if (!pendingIncomingTUCall_) {
+    if (call->isIncoming && call->status == kCallStatusRinging) {
+      return screenNewIncomingCall(call, *rules, hostHandler);
+    }
+    return passOn(hostHandler);
+  }
+
+  if (call != pendingIncomingTUCall_) return passOn(hostHandler);
+
+  switch (call->status) {
+    case kCallStatusActive:
+      pendingIncomingTUCall_.reset();
+      pendingIncomingTUCallBlocked_ = false;
+      return passOn(hostHandler);
+    case kCallStatusEnded: {
+      pendingIncomingTUCall_.reset();
+      const bool wasBlocked = pendingIncomingTUCallBlocked_;
+      pendingIncomingTUCallBlocked_ = false;
+      return wasBlocked ? swallow() : passOn(hostHandler);
+    }
+    default:
+      return pendingIncomingTUCallBlocked_ ? swallow() : passOn(hostHandler);
+  }
+}
+
+CallEventResult CallEventHandler::screenNewIncomingCall(const platform::TUCallRef& call,
+                                                        const ScreeningRules& rules,
+                                                        const std::function<void()>& hostHandler) {
+  const IncomingCallInfo info = incomingCallInfoFromTUCall(*call);
+  Log("== pendingIncomingTUCall: %@, contact: %@, label: %@, isBlocked: %@, sourceIdentifier: %@, "
+      "displayName: %@, callerNameFromNetwork: %@",
+      call->handle ? std::optional<std::string>(info.number) : std::nullopt, info.contactIdentifier,
+      info.localizedLabel, info.systemBlocked ? "Y" : "N", info.sourceIdentifier, info.displayName,
+      info.callerNameFromNetwork);
+
+  pendingIncomingTUCall_ = call;
+  ScreeningResult result =
+      screenIncomingCall(info, rules, services_.regionLookup, services_.labelLookup);
+  if (result.reason == BlockReasonNone) {
+    passOn(hostHandler);
+    return {CallEventOutcome::Passed, std::move(result)};
+  }
+
+  pendingIncomingTUCallBlocked_ = true;
+  platform::TUCallCenter::sharedInstance().disconnectCall(call);
+  if (services_.appendBlockRecord) {
+    // The append gets its own copy: the host goes on changing the live call object.
+    platform::globalQueue().async([append = services_.appendBlockRecord, snapshot = *call,
+                                   reason = result.reason,
+                                   detail = result.detail] { append(snapshot, reason, detail); });
+  }
+  return {CallEventOutcome::Blocked, std::move(result)};
+}

@@ -1,0 +1,80 @@
+#include "hushgate/screening/caller_label_db.h"
+
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include <sqlite3.h>
+
+#include "hushgate/screening/screening.h"
+#include "hushgate/screening/sqlite_handles.h"
+#include "platform/paths.h"
+#include "statics/Log.h"
+#include "statics/contracts/names.h"
+#include "statics/utf8.h"
+
+// clang-format off
+const char* const kCallerLabelQuery =
+    "select localized_label from                       (select * from                        (select id from PhoneNumber where number = ?) as A                        left join PhoneNumberIdentificationEntry as B on A.id = B.phone_number_id) as C                       left join Label as L where L.id = C.label_id";
+// clang-format on
+
+namespace {
+
+bool fileExists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::exists(path, error);
+}
+
+// Column 0 of the first row as text; none without a row, for NULL, for text
+// that is not UTF-8 and for any error.
+std::optional<std::string> queryLabel(sqlite3* db, const std::string& key) {
+  if (db == nullptr) return std::nullopt;
+  sqlite3_stmt* raw = nullptr;
+  const int prepared = sqlite3_prepare_v2(db, kCallerLabelQuery, -1, &raw, nullptr);
+  const SqliteStatement statement(raw);
+  if (prepared != SQLITE_OK ||
+      sqlite3_bind_text(raw, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT) !=
+          SQLITE_OK ||
+      sqlite3_step(raw) != SQLITE_ROW) {
+    return std::nullopt;
+  }
+  const unsigned char* text = sqlite3_column_text(raw, 0);
+  const int length = sqlite3_column_bytes(raw, 0);
+  if (text == nullptr) return std::nullopt;
+  std::string label(reinterpret_cast<const char*>(text), static_cast<size_t>(length));
+  if (!isWellFormedUtf8(label)) return std::nullopt;
+  return label;
+}
+
+}  // namespace
+
+CallerLabelDatabase::CallerLabelDatabase(std::string path) : path_(std::move(path)) {}
+
+CallerLabelDatabase::~CallerLabelDatabase() = default;
+
+std::string CallerLabelDatabase::defaultPath() {
+  return platform::devicePath(kCallDirectoryDatabasePath);
+}
+
+void CallerLabelDatabase::open() {
+  if (!fileExists(path_)) return;
+  db_.reset();
+  opened_ = true;
+  sqlite3* raw = nullptr;
+  const int status = sqlite3_open_v2(path_.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+  // A failed open still hands back a handle to release; the connection then
+  // stays empty and answers no query.
+  SqliteConnection connection(raw);
+  if (status == SQLITE_OK) db_ = std::move(connection);
+}
+
+std::optional<std::string> CallerLabelDatabase::lookupCallerLabel(
+    const std::string& normalisedNumber) {
+  if (!opened_) {
+    open();
+    if (!opened_) return std::nullopt;
+  }
+  std::optional<std::string> label = queryLabel(db_.get(), callerLabelLookupKey(normalisedNumber));
+  Log("== label found in db: %@", label);
+  return label;
+}

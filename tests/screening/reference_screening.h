@@ -1,0 +1,11 @@
+// The screening rules applied as the specification words them, one call at a
+// time, every pattern compiled by ICU as it is tried: the reference that the
+// compiled rules (ScreeningRules) are checked against, in the tests and in
+// the benchmark's baseline. Not used by the tweak.
+#pragma once
+
+#include "hushgate/screening/screening.h"
+
+ScreeningResult referenceScreenIncomingCall(const IncomingCallInfo& call, const Json& pref,
+                                            const RegionLookup& regionLookup,
+                                            const LabelLookup& labelLookup);
