@@ -39,7 +39,7 @@ IncomingCallInfo callFrom(std::string number) {
 
 Json defaultRules() {
   Json pref = Preference::defaultPref();
-  pref["enabled"] = true;
+  pref[kEnabledKey] = true;
   return pref;
 }
 
@@ -59,7 +59,7 @@ std::string expressionOf(const std::string& pattern) {
 // endings, "*" followed by the last four to six digits of a number.
 Json rulesWithBlacklist(int entries, bool endings = false) {
   Json pref = defaultRules();
-  Json& list = pref["blacklist"] = Json::array();
+  Json& list = pref[kBlacklistKey] = Json::array();
   const icu::UnicodeString unlisted(kUnlisted);
   std::mt19937 random(42);
   const auto digits = [&random](int count) {

@@ -34,7 +34,7 @@ class Preference {
   // Stamps kVersionKey and writes the main document atomically; posts nothing.
   void saveOnly();
   // Stamps kVersionKey and writes the Phone-side document atomically, creating
-  // the container's "Documents" folder when missing; posts nothing.
+  // the container's Documents folder (kDocumentsFolderName) when missing; posts nothing.
   void saveMPPref();
   // The saves stamp kVersionKey (platform::mainBundleShortVersion()) only into a
   // document that is a JSON object; a document that a caller replaced with

@@ -29,6 +29,9 @@ inline constexpr char kMPHistoryFileChangedNotification[] =
 
 // A region editor's group row changed blocking; the group's city rows follow.
 inline constexpr char kGroupBlockingChangedNotification[] = "group-blocking-changed";
+// Its user information: the group identifier and the new state (a boolean).
+inline constexpr char kGroupBlockingGroupKey[] = "group";
+inline constexpr char kGroupBlockingEnabledKey[] = "enabled";
 // The main screen reloaded its history list.
 inline constexpr char kMPHistoryAddedNotification[] = "mp-history-added";
 // The history viewer rewrote the history file.

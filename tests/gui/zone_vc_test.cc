@@ -201,9 +201,9 @@ TEST_F(ZoneVCTest, WhileFilteringTheSettlingLeavesCheckAllDisabled) {
 TEST_F(ZoneVCTest, TheScreenListensOnlyWhileShown) {
   ZoneVC& screen = open();
   screen.viewDidDisappear();
-  EXPECT_EQ(gui::NotificationCenter::defaultCenter().observerCount(
-                gui::kGroupBlockingChangedNotification),
-            0u);
+  EXPECT_EQ(
+      gui::NotificationCenter::defaultCenter().observerCount(kGroupBlockingChangedNotification),
+      0u);
   province(0).onSwitchChanged(true);
   EXPECT_EQ(strings(get(pref(), "blocked-groups")), (std::vector<std::string>{"hebei"}));
   EXPECT_FALSE(pref().contains("blocked-cities-flattened"));
@@ -214,13 +214,12 @@ TEST_F(ZoneVCTest, TheScreenListensOnlyWhileShown) {
 
   screen.viewWillAppear();
   screen.viewWillAppear();
-  EXPECT_EQ(gui::NotificationCenter::defaultCenter().observerCount(
-                gui::kGroupBlockingChangedNotification),
-            1u);
+  EXPECT_EQ(
+      gui::NotificationCenter::defaultCenter().observerCount(kGroupBlockingChangedNotification),
+      1u);
   screen_.reset();
-  EXPECT_EQ(gui::NotificationCenter::defaultCenter().observerCount(
-                gui::kGroupBlockingChangedNotification),
-            0u)
+  EXPECT_EQ(
+      gui::NotificationCenter::defaultCenter().observerCount(kGroupBlockingChangedNotification), 0u)
       << "a destroyed screen leaves no observer behind";
 }
 
@@ -239,7 +238,7 @@ TEST_F(ZoneVCTest, KeyboardMovesTheTableBottom) {
 TEST_F(ZoneVCTest, AnUnknownGroupChangesNoListButStillSavesAndSettles) {
   open();
   gui::NotificationCenter::defaultCenter().postNotificationName(
-      gui::kGroupBlockingChangedNotification, {{"group", "nowhere"}, {"enabled", true}});
+      kGroupBlockingChangedNotification, {{"group", "nowhere"}, {"enabled", true}});
   EXPECT_FALSE(pref().contains("blocked-cities-flattened"));
   EXPECT_TRUE(root_.exists(kPrefFile));
   EXPECT_EQ(mainQueue().pendingCount(), 1u);
@@ -396,13 +395,11 @@ TEST_F(ZoneVCTest, ValuesOfTheWrongTypeAreReplacedOnWrite) {
 
   // User information of another shape: no group, or "enabled" read as off.
   gui::NotificationCenter& center = gui::NotificationCenter::defaultCenter();
-  center.postNotificationName(gui::kGroupBlockingChangedNotification,
-                              Json::array({"guangdong", true}));
-  center.postNotificationName(gui::kGroupBlockingChangedNotification,
-                              {{"group", 5}, {"enabled", true}});
+  center.postNotificationName(kGroupBlockingChangedNotification, Json::array({"guangdong", true}));
+  center.postNotificationName(kGroupBlockingChangedNotification, {{"group", 5}, {"enabled", true}});
   EXPECT_EQ(sorted(strings(get(pref(), "blocked-cities-flattened"))),
             (std::vector<std::string>{"010", "020", "0310", "0755", "0756"}));
-  center.postNotificationName(gui::kGroupBlockingChangedNotification,
+  center.postNotificationName(kGroupBlockingChangedNotification,
                               {{"group", "guangdong"}, {"enabled", "yes"}});
   EXPECT_EQ(sorted(strings(get(pref(), "blocked-cities-flattened"))),
             (std::vector<std::string>{"010", "0310"}));

@@ -16,6 +16,7 @@
 #include "hushgate/screening/blacklist_matcher.h"
 #include "hushgate/screening/icu_regex.h"
 #include "hushgate/screening/unicode_text.h"
+#include "statics/contracts/blacklist_pattern.h"
 
 namespace {
 
@@ -54,26 +55,27 @@ class Generator {
   // Mostly ASCII digits, sometimes the digit of another script.
   UChar32 anyDigit() { return chance(80) ? asciiDigit() : pick(kZeros) + below(10); }
 
-  // An entry as the blacklist editor writes it: digits, "?" and "*".
+  // An entry as the blacklist editor writes it: a pattern of digits, "?" and
+  // "*", through the editors' own expression builder.
   Entry editorEntry() {
     Entry entry;
-    icu::UnicodeString expression(u"^");
+    std::string pattern;
     const int length = below(9);
     for (int i = 0; i < length; ++i) {
       const int kind = below(10);
       if (kind < 6) {
         const UChar32 d = asciiDigit();
-        expression.append(d);
+        pattern += static_cast<char>(d);
         entry.steps.push_back({Step::kLiteral, d});
       } else if (kind < 8) {
-        expression.append(u"\\d");
+        pattern += '?';
         entry.steps.push_back({Step::kOne});
       } else {
-        expression.append(u"\\d*");
+        pattern += '*';
         entry.steps.push_back({Step::kRun});
       }
     }
-    entry.expression = expression.append(u"$");
+    entry.expression = icu::UnicodeString::fromUTF8(blacklistExpression(pattern));
     return entry;
   }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
+#include "statics/contracts/city_list.h"
+
 namespace phonedata {
 
 namespace {
@@ -54,7 +56,9 @@ std::string cityListJson(std::span<const CityGroup> groups) {
   for (const CityGroup& group : groups) {
     nlohmann::ordered_json cities = nlohmann::ordered_json::object();
     for (const auto& [code, name] : group.cities) cities[code] = name;
-    document.push_back({{"group", group.group}, {"name", group.name}, {"cities", cities}});
+    document.push_back({{kCityGroupKey, group.group},
+                        {kCityGroupNameKey, group.name},
+                        {kCityGroupCitiesKey, cities}});
   }
   return document.dump(2) + "\n";
 }

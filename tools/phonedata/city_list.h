@@ -1,4 +1,4 @@
-// The city list resource "cities" ("cities.json"): groups in display order,
+// The city list resource (statics/contracts/city_list.h): groups in display order,
 // each mapping its area codes to the cities they serve.
 #pragma once
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "statics/atomic_file.h"
+#include "statics/contracts/city_list.h"
 #include "statics/contracts/names.h"
 #include "statics/phonedata.h"
 #include "tools/phonedata/builder.h"
@@ -130,7 +131,7 @@ int runBuild(std::span<const std::string> args, std::ostream& out, std::ostream&
   }
   const EncodedDatabase& db = output.database;
   const fs::path datPath = outDir / (kPhoneDataFilePrefix + db.version + kPhoneDataFileSuffix);
-  const fs::path citiesPath = outDir / "cities.json";
+  const fs::path citiesPath = outDir / kCityListFileName;
   // The database first: cities.json is the build's output file, so its
   // presence means a complete build.
   for (const auto& [path, bytes] :

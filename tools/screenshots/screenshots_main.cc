@@ -32,7 +32,7 @@ class Camera {
       : window_(window), directory_(std::move(directory)) {}
 
   // The window, with the open dialog (if any) drawn over it dimmed.
-  bool take(const QString& name) {
+  bool take(const QString& fileName) {
     QTest::qWait(150);  // layouts and the last repaint settle
     QImage picture = window_.grab().toImage();
     if (gui_qt::AlertDialog* dialog = qt_testing::waitForAlert(0)) {
@@ -47,7 +47,7 @@ class Camera {
       painter.setClipPath(path);
       painter.drawPixmap(at, card);
     }
-    const QString path = directory_ + "/" + name + ".png";
+    const QString path = directory_ + "/" + fileName;
     if (!picture.save(path)) {
       std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
       return false;
@@ -104,46 +104,46 @@ int main(int argc, char** argv) {
   Camera camera(window, directory);
   bool ok = qt_testing::waitUntil([&] { return !root->isLoadingHistory(); });
 
-  ok &= camera.take("main");
+  ok &= camera.take("main.png");
 
   tapRow(window, "cell.zone");
   if (auto* search = find<QLineEdit>(window, "searchBar")) {
     search->setFocus();
     qt_testing::typeText(search, QStringLiteral("广"));
   }
-  ok &= camera.take("zones-search");
+  ok &= camera.take("zones-search.png");
   window.pop();
 
   tapRow(window, "cell.mobilezone");
-  ok &= camera.take("mobile-zones");
+  ok &= camera.take("mobile-zones.png");
   window.pop();
 
   tapRow(window, "cell.blacklist");
-  ok &= camera.take("blacklist");
+  ok &= camera.take("blacklist.png");
   click(find<QPushButton>(window, "addButton"));
   if (gui_qt::AlertDialog* dialog = qt_testing::waitForAlert()) {
     qt_testing::typeText(dialog->fields()[0], "0755 8888 *");
     if (dialog->fields().size() > 1)
       qt_testing::typeText(dialog->fields()[1], QStringLiteral("推销电话"));
   }
-  ok &= camera.take("blacklist-add");
+  ok &= camera.take("blacklist-add.png");
   closeAlert();
   window.pop();
 
   tapRow(window, "cell.ignored-prefix");
-  ok &= camera.take("ignored-prefixes");
+  ok &= camera.take("ignored-prefixes.png");
   window.pop();
 
   tapRow(window, "cell.keywords");
-  ok &= camera.take("keywords");
+  ok &= camera.take("keywords.png");
   window.pop();
 
   tapRow(window, "cell.opensource");
-  ok &= camera.take("opensource");
+  ok &= camera.take("opensource.png");
   window.pop();
 
   tapRow(window, "cell.history");
-  ok &= camera.take("history");
+  ok &= camera.take("history.png");
   window.pop();
 
   tapRow(window, "cell.mobiletest");
@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
     click(dialog->button(QString::fromStdString(gui::localizedString("ok"))));
   }
   QTest::qWait(100);
-  ok &= camera.take("lookup");
+  ok &= camera.take("lookup.png");
   closeAlert();
   return ok ? 0 : 1;
 }

@@ -1,7 +1,7 @@
 // The in-process notification centre (NSNotificationCenter defaultCenter):
 // observers registered for a name run synchronously, on the posting thread,
-// in registration order. Used for "group-blocking-changed", "mp-history-added"
-// and "mp-history-deleted-by-user". Main thread only.
+// in registration order. Used for the settings application's in-process
+// notifications (statics/contracts/names.h). Main thread only.
 #pragma once
 
 #include <functional>

@@ -4,6 +4,7 @@
 
 #include "statics/Log.h"
 #include "statics/atomic_file.h"
+#include "statics/contracts/city_list.h"
 #include "statics/json_document.h"
 
 namespace gui {
@@ -27,11 +28,11 @@ std::optional<std::vector<CityGroup>> parseCityGroups(std::string_view bytes) {
   std::vector<CityGroup> groups;
   for (const nlohmann::json& element : *document) {
     if (!element.is_object()) continue;
-    const auto group = element.find("group");
+    const auto group = element.find(kCityGroupKey);
     if (group == element.end() || !group->is_string()) continue;
-    const auto name = element.find("name");
+    const auto name = element.find(kCityGroupNameKey);
     std::map<std::string, std::string> cities;
-    const auto list = element.find("cities");
+    const auto list = element.find(kCityGroupCitiesKey);
     if (list != element.end() && list->is_object()) {
       for (const auto& [key, cityName] : list->items()) {
         if (cityName.is_string()) cities.emplace(key, cityName.get<std::string>());

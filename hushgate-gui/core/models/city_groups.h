@@ -1,4 +1,4 @@
-// The city list resource "cities"/"json" as the region editor uses it: groups
+// The city list resource (statics/contracts/city_list.h) as the region editor uses it: groups
 // (provinces) in display order, each with its cities by area code and the
 // area codes sorted by plain string comparison ("allCityKeys").
 #pragma once

@@ -38,8 +38,8 @@ struct ListFamily {
   bool hasComments() const { return expression != nullptr; }
 };
 
-extern const ListFamily kBlacklistFamily;      // "blacklist"
-extern const ListFamily kIgnoredPrefixFamily;  // "ignored-prefixes"
-extern const ListFamily kKeywordsFamily;       // "keywords"
+extern const ListFamily kBlacklistFamily;      // kBlacklistKey
+extern const ListFamily kIgnoredPrefixFamily;  // kIgnoredPrefixesKey
+extern const ListFamily kKeywordsFamily;       // kKeywordsKey
 
 }  // namespace gui

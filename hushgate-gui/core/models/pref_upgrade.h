@@ -1,7 +1,7 @@
 // The repair of main documents written before release 1.3.0, whose flattened
 // region lists could disagree with the group and city selections. A document
-// without "version" is taken as such a document (this includes the default
-// document of a first start); saving it stamps "version", so the repair runs
+// without kVersionKey is taken as such a document (this includes the default
+// document of a first start); saving it stamps kVersionKey, so the repair runs
 // once per document.
 #pragma once
 
@@ -13,7 +13,7 @@
 
 namespace gui {
 
-// Whether doc is a main document to repair: an object without "version".
+// Whether doc is a main document to repair: an object without kVersionKey.
 bool needsFlattenedListRepair(const nlohmann::json& doc);
 
 // The flattened list of one rule set, rebuilt from the document: first every

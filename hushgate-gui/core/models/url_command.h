@@ -21,7 +21,7 @@ namespace gui {
 std::string blacklistExpressionForNumber(std::string_view number);
 
 // Adds the request's entry [number, expression, label] to the end of the main
-// document's "blacklist" (made when absent or not a list) and saves the
+// document's kBlacklistKey list (made when absent or not a list) and saves the
 // document, unless an entry's shown pattern already equals the number; in
 // both cases, when "from" is not empty, opens that application 0.6 s later on
 // the main queue. Returns whether an entry was added.

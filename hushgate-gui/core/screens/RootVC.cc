@@ -20,6 +20,7 @@
 #include "platform/notify.h"
 #include "statics/Log.h"
 #include "statics/Preference.h"
+#include "statics/contracts/city_list.h"
 #include "statics/format.h"
 #include "statics/history_file.h"
 
@@ -80,8 +81,9 @@ platform::DispatchQueue& RootVC::backgroundQueue() const {
 // ---- Load
 
 void RootVC::viewDidLoad() {
-  const std::string citiesPath =
-      environment_.citiesPath.empty() ? pathForResource("cities", "json") : environment_.citiesPath;
+  const std::string citiesPath = environment_.citiesPath.empty()
+                                     ? pathForResource(kCityListResourceName, kCityListResourceType)
+                                     : environment_.citiesPath;
   setCityGroups(loadCityGroups(citiesPath));
 
   history_->clear();

@@ -6,7 +6,7 @@
 // file on a background queue and reloaded when the screening announces a new
 // record (kMPBlockHistoryAddedNotification); the history viewer
 // shares that list. On load it also repairs main documents written before
-// release 1.3.0 (those without "version").
+// release 1.3.0 (those without kVersionKey).
 //
 // Everything here runs on the main thread, except the read of the history
 // file. The screen never throws: documents and files of any shape are read
@@ -33,7 +33,7 @@ class RootVC : public Screen {
  public:
   // The labels of the screen.
   enum class Label {
-    statusLabel,               // "enabled" or "disabled"
+    statusLabel,               // on or off
     citiesBlockedCount,        // row "cell.zone"
     mobileCitiesBlockedCount,  // row "cell.mobilezone"
     blackListCountLabel,       // row "cell.blacklist"
@@ -47,10 +47,10 @@ class RootVC : public Screen {
 
   // The switches, and what they write.
   enum class Switch {
-    enableSwitch,           // main "enabled"
+    enableSwitch,           // main kEnabledKey
     MPSwitch,               // Phone-side kMPInjectionEnabledKey
-    blockingUnknownSwitch,  // main "block-unknown-enabled"
-    contactBypassSwitch,    // main "bypass-contacts-enabled"
+    blockingUnknownSwitch,  // main kBlockUnknownEnabledKey
+    contactBypassSwitch,    // main kBypassContactsEnabledKey
   };
   static constexpr size_t kSwitchCount = 4;
 

@@ -17,7 +17,8 @@ void ZoneProvinceCell::onSwitchChanged(bool on) {
     removeString(*groups, group);
   }
   NotificationCenter::defaultCenter().postNotificationName(
-      kGroupBlockingChangedNotification, UserInfo{{"group", group}, {"enabled", on}});
+      kGroupBlockingChangedNotification,
+      UserInfo{{kGroupBlockingGroupKey, group}, {kGroupBlockingEnabledKey, on}});
 }
 
 void ZoneCityCell::onSwitchChanged(bool on) {

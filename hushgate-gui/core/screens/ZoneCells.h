@@ -5,12 +5,14 @@
 
 #include <string>
 
+#include "statics/contracts/names.h"
+
 namespace gui {
 
-// Posted by a province cell when its switch changes, with the user
-// information {"group": identifier, "enabled": new state}. The region screen
+// A province cell posts kGroupBlockingChangedNotification when its switch
+// changes, with the user information kGroupBlockingGroupKey (the group
+// identifier) and kGroupBlockingEnabledKey (the new state). The region screen
 // persists the change while it is shown.
-inline constexpr char kGroupBlockingChangedNotification[] = "group-blocking-changed";
 
 // Row 0 of a section: blocks or unblocks the whole group. Its label keeps the
 // text of the cell's design.

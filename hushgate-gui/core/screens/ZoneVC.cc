@@ -9,6 +9,8 @@
 #include "hushgate-gui/core/models/zone_keys.h"
 #include "platform/dispatch.h"
 #include "statics/Preference.h"
+#include "statics/contracts/city_list.h"
+#include "statics/contracts/names.h"
 #include "statics/statics.h"
 
 namespace gui {
@@ -49,8 +51,9 @@ std::string ZoneVC::sceneIdentifier() const {
 
 void ZoneVC::viewDidLoad() {
   checkAllPermitted_ = true;
-  cityGroups_ =
-      givenCityData_ ? *givenCityData_ : loadCityGroups(pathForResource("cities", "json"));
+  cityGroups_ = givenCityData_
+                    ? *givenCityData_
+                    : loadCityGroups(pathForResource(kCityListResourceName, kCityListResourceType));
   filteredCityGroups_ = cityGroups_;
   updateCheckAllButton();
 }
@@ -131,8 +134,8 @@ void ZoneVC::onGroupBlockingChanged(const UserInfo& userInfo) {
   std::string groupKey;
   bool enabled = false;
   if (userInfo.is_object()) {
-    groupKey = jsonString(userInfo.value("group", Json()));
-    const auto flag = userInfo.find("enabled");
+    groupKey = jsonString(userInfo.value(kGroupBlockingGroupKey, Json()));
+    const auto flag = userInfo.find(kGroupBlockingEnabledKey);
     enabled = flag != userInfo.end() && flag->is_boolean() && flag->get<bool>();
   }
   Preference& store = Preference::sharedInstance();

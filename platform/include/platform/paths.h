@@ -14,7 +14,7 @@ namespace platform {
 // a fresh temporary directory.
 std::string deviceRoot();
 
-// Resolves an absolute device path such as "/var/mobile/hushgate" under
+// Resolves an absolute device path such as "/var/mobile/Library" under
 // deviceRoot(). A path without a leading "/" is taken as relative to the root.
 std::string devicePath(std::string_view absoluteDevicePath);
 

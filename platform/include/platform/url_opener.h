@@ -20,7 +20,7 @@ std::optional<std::string> urlScheme(std::string_view url);
 
 // <device root>/Library/URLHandlers: a handler for scheme S is the executable
 // file S in this folder (a device registers the settings application for
-// "hushgate" there).
+// the settings application's scheme there).
 std::string urlHandlersDirectory();
 // <device root>/Library/Launchers: the launcher of the application with
 // bundle identifier B is the executable file B in this folder.
