@@ -50,7 +50,7 @@ class TimestampFormatter {
  public:
   static TimestampFormatter& instance() {
     // Never destroyed, so that logging still works while the process exits.
-    static TimestampFormatter* formatter = new TimestampFormatter;
+    static TimestampFormatter* const formatter = new TimestampFormatter();  // never destroyed
     return *formatter;
   }
 

@@ -44,4 +44,4 @@ class MobileRegionDetector {
 // whose name begins with kPhoneDataFilePrefix and ends with kPhoneDataFileSuffix, in listing order,
 // without descending into subdirectories. nullopt when there is none or the
 // directory cannot be listed.
-std::optional<std::string> findDatabaseFile(const std::string& directory);
+[[nodiscard]] std::optional<std::string> findDatabaseFile(const std::string& directory);

@@ -29,8 +29,8 @@ struct Migration {
 };
 
 Migration& migration() {
-  static Migration state;
-  return state;
+  static Migration* const state = new Migration();  // never destroyed
+  return *state;
 }
 
 std::optional<Json> readDocument(const std::string& path) {
@@ -50,14 +50,13 @@ void moveUnlessTaken(const std::string& from, const std::string& to) {
 bool writeDocument(Json& doc, const std::string& path, const char* serialiseFailedFormat,
                    const char* writeFailedFormat) {
   if (doc.is_object()) doc[kVersionKey] = platform::mainBundleShortVersion();
-  std::string error;
-  const std::optional<std::string> bytes = serializeJsonDocument(doc, error);
+  const Result<std::string> bytes = serializeJsonDocument(doc);
   if (!bytes) {
-    Log(serialiseFailedFormat, error);
+    Log(serialiseFailedFormat, bytes.error());
     return false;
   }
-  error = writeFileAtomically(path, *bytes);
-  if (!error.empty()) Log(writeFailedFormat, error);
+  const Status written = writeFileAtomically(path, *bytes);
+  if (!written) Log(writeFailedFormat, written.error());
   return true;
 }
 
@@ -84,7 +83,7 @@ struct SharedPreference {
 };
 
 SharedPreference& sharedPreference() {
-  static SharedPreference* state = new SharedPreference();
+  static SharedPreference* const state = new SharedPreference();  // never destroyed
   return *state;
 }
 

@@ -68,32 +68,33 @@ std::optional<std::string> readWholeFile(const std::string& path) {
   return bytes;
 }
 
-std::string writeFileAtomically(const std::string& path, std::string_view bytes) {
+Status writeFileAtomically(const std::string& path, std::string_view bytes) {
   const std::string folder = parentFolder(path);
   const size_t slash = path.rfind('/');
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  if (name.empty()) return errorText("cannot write", path, EISDIR);
+  if (name.empty()) return fail(errorText("cannot write", path, EISDIR));
 
   std::string pattern = folder + "/." + name + ".XXXXXX";
   platform::UniqueFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
-  if (!fd.valid()) return errorText("cannot create a temporary file for", path, errno);
+  if (!fd.valid()) return fail(errorText("cannot create a temporary file for", path, errno));
   TemporaryFile temporary(pattern);
 
   mode_t mode = 0644;
   struct stat old {};
   if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) mode = old.st_mode & 07777;
-  if (::fchmod(fd.get(), mode) != 0) return errorText("cannot set the mode of", pattern, errno);
+  if (::fchmod(fd.get(), mode) != 0)
+    return fail(errorText("cannot set the mode of", pattern, errno));
 
   while (!bytes.empty()) {
     const ssize_t n = ::write(fd.get(), bytes.data(), bytes.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return errorText("cannot write", pattern, errno);
+    if (n < 0) return fail(errorText("cannot write", pattern, errno));
     bytes.remove_prefix(static_cast<size_t>(n));
   }
-  if (::fsync(fd.get()) != 0) return errorText("cannot flush", pattern, errno);
-  if (fd.reset() != 0) return errorText("cannot close", pattern, errno);
+  if (::fsync(fd.get()) != 0) return fail(errorText("cannot flush", pattern, errno));
+  if (fd.reset() != 0) return fail(errorText("cannot close", pattern, errno));
   if (::rename(pattern.c_str(), path.c_str()) != 0) {
-    return errorText("cannot replace", path, errno);
+    return fail(errorText("cannot replace", path, errno));
   }
   temporary.release();
 

@@ -5,15 +5,16 @@
 #include <string>
 #include <string_view>
 
+#include "statics/result.h"
+
 // Reads the whole file; nullopt when it is missing, unreadable or not a
 // regular file (a directory, a FIFO or a device is never read, so a reader
 // can never block on one).
-std::optional<std::string> readWholeFile(const std::string& path);
+[[nodiscard]] std::optional<std::string> readWholeFile(const std::string& path);
 
 // Writes bytes to a temporary file in the same folder, flushes it to storage
 // and renames it over path, so a reader sees the old or the new content, never
-// a part. Returns an empty string on success, otherwise a description of the
-// error; on error the temporary file is removed and the old file is left as it
-// was. The folder must exist. A new file gets mode 0644; a replaced file keeps
-// the permission bits of the one it replaces.
-std::string writeFileAtomically(const std::string& path, std::string_view bytes);
+// a part. On error (described in the status) the temporary file is removed and the old file is left
+// as it was. The folder must exist. A new file gets mode 0644; a replaced file keeps the permission
+// bits of the one it replaces.
+Status writeFileAtomically(const std::string& path, std::string_view bytes);

@@ -17,11 +17,10 @@ std::optional<nlohmann::json> parseJsonDocument(std::string_view bytes) {
   }
 }
 
-std::optional<std::string> serializeJsonDocument(const nlohmann::json& value, std::string& error) {
+Result<std::string> serializeJsonDocument(const nlohmann::json& value) {
   try {
     return value.dump();
   } catch (const std::exception& e) {
-    error = e.what();
-    return std::nullopt;
+    return fail(e.what());
   }
 }

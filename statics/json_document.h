@@ -7,14 +7,16 @@
 #include <string>
 #include <string_view>
 
+#include "statics/result.h"
+
 // Documents nested deeper than this are refused: copying and writing a JSON
 // value recurses once per level.
 inline constexpr int kMaxJsonDepth = 512;
 
 // The parsed value, or nullopt when bytes are not one valid JSON text (also
 // when empty, not UTF-8 or nested deeper than kMaxJsonDepth).
-std::optional<nlohmann::json> parseJsonDocument(std::string_view bytes);
+[[nodiscard]] std::optional<nlohmann::json> parseJsonDocument(std::string_view bytes);
 
-// Compact JSON text (no white space; non-ASCII as UTF-8). Sets error and
-// returns nullopt when the value cannot be written (text that is not UTF-8).
-std::optional<std::string> serializeJsonDocument(const nlohmann::json& value, std::string& error);
+// Compact JSON text (no white space; non-ASCII as UTF-8), or why the value
+// cannot be written (text that is not UTF-8).
+Result<std::string> serializeJsonDocument(const nlohmann::json& value);

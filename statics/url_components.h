@@ -34,8 +34,8 @@ struct URLComponents {
   std::optional<std::vector<URLQueryItem>> queryItems() const;
 };
 
-std::optional<URLComponents> parseURLComponents(std::string_view text);
+[[nodiscard]] std::optional<URLComponents> parseURLComponents(std::string_view text);
 
 // "%HH" sequences replaced by their bytes; nullopt when a "%" does not begin
 // such a sequence or the result is not UTF-8.
-std::optional<std::string> removingPercentEncoding(std::string_view text);
+[[nodiscard]] std::optional<std::string> removingPercentEncoding(std::string_view text);

@@ -133,10 +133,9 @@ int main(int argc, char** argv) {
     std::string line;
     for (size_t lineNumber = 1; std::getline(std::cin, line); ++lineNumber) {
       if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
-      std::string error;
-      const std::optional<IncomingCallInfo> call = parseScreenInputLine(line, &error);
+      const Result<IncomingCallInfo> call = parseScreenInputLine(line);
       if (!call) {
-        std::fprintf(stderr, "hushgate-screen: line %zu: %s\n", lineNumber, error.c_str());
+        std::fprintf(stderr, "hushgate-screen: line %zu: %s\n", lineNumber, call.error().c_str());
         badInput = true;
         continue;
       }

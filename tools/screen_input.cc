@@ -32,29 +32,20 @@ std::string padded(const std::string& text, size_t width) {
 
 }  // namespace
 
-std::optional<IncomingCallInfo> parseScreenInputLine(const std::string& line, std::string* error) {
+Result<IncomingCallInfo> parseScreenInputLine(const std::string& line) {
   const Json doc = parseJsonDocument(line).value_or(Json());
-  if (!doc.is_object()) {
-    *error = "not a JSON object";
-    return std::nullopt;
-  }
+  if (!doc.is_object()) return fail("not a JSON object");
   IncomingCallInfo call;
   for (const auto& [key, value] : doc.items()) {
     if (key == "number" || key == "contact" || key == "unique_id") {
       if (value.is_null()) continue;
-      if (!value.is_string()) {
-        *error = "\"" + key + "\" must be a string";
-        return std::nullopt;
-      }
+      if (!value.is_string()) return fail("\"" + key + "\" must be a string");
       const std::string text = value.get<std::string>();
       if (key == "number") call.number = text;
       if (key == "contact") call.contactIdentifier = text;
       if (key == "unique_id") call.uniqueId = text;
     } else if (key == "system_blocked") {
-      if (!value.is_boolean()) {
-        *error = "\"system_blocked\" must be true or false";
-        return std::nullopt;
-      }
+      if (!value.is_boolean()) return fail("\"system_blocked\" must be true or false");
       call.systemBlocked = value.get<bool>();
     }
   }

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "hushgate/screening/screening.h"
+#include "statics/result.h"
 
 // One call from a JSON line with the optional members "number" (text),
 // "contact" (text: the caller is a contact), "system_blocked" (boolean) and
-// "unique_id" (text). nullopt with a message in *error for a line that is not
-// a JSON object or holds a member of the wrong type.
-std::optional<IncomingCallInfo> parseScreenInputLine(const std::string& line, std::string* error);
+// "unique_id" (text); a failure that says what is wrong for a line that is
+// not a JSON object or holds a member of the wrong type.
+Result<IncomingCallInfo> parseScreenInputLine(const std::string& line);
 
 // The region lookup of the rule tester: the mobile region detector of the
 // device root's data directory.

@@ -55,8 +55,7 @@ class HeadlessPresenter : public gui::Presenter {
 
 }  // namespace
 
-std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments,
-                                            std::string* error) {
+Result<CommandLine> parseCommandLine(const std::vector<std::string>& arguments) {
   CommandLine line;
   if (arguments.empty()) return line;
   const std::string& first = arguments[0];
@@ -66,20 +65,17 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& argu
   }
   if (first == "--handle-url") {
     if (arguments.size() != 2 || arguments[1].empty()) {
-      *error = "--handle-url takes exactly one URL";
-      return std::nullopt;
+      return fail("--handle-url takes exactly one URL");
     }
     line.mode = CommandLine::Mode::HandleUrl;
     line.url = arguments[1];
     return line;
   }
   if (first.starts_with("-")) {
-    *error = "unknown option " + first;
-    return std::nullopt;
+    return fail("unknown option " + first);
   }
   if (arguments.size() != 1) {
-    *error = "expected at most one URL";
-    return std::nullopt;
+    return fail("expected at most one URL");
   }
   line.url = first;
   return line;

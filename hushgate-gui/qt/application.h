@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "statics/result.h"
+
 namespace gui_qt {
 
 struct CommandLine {
@@ -18,10 +20,9 @@ struct CommandLine {
   std::string url;  // empty: none
 };
 
-// The command line without the program name; nullopt with *error set when it
-// is not one of the forms above.
-std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& arguments,
-                                            std::string* error);
+// The command line without the program name, or what is wrong with it when
+// it is not one of the forms above.
+Result<CommandLine> parseCommandLine(const std::vector<std::string>& arguments);
 
 // The usage text.
 std::string usage();

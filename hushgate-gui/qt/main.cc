@@ -23,10 +23,9 @@ bool haveDisplay() {
 
 int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
-  std::string error;
-  const auto line = gui_qt::parseCommandLine(arguments, &error);
+  const auto line = gui_qt::parseCommandLine(arguments);
   if (!line) {
-    std::fprintf(stderr, "hushgate-gui: %s\n%s", error.c_str(), gui_qt::usage().c_str());
+    std::fprintf(stderr, "hushgate-gui: %s\n%s", line.error().c_str(), gui_qt::usage().c_str());
     return 2;
   }
   switch (line->mode) {

@@ -12,4 +12,4 @@ std::string encodeBase64(std::string_view bytes);
 // character must be of the standard alphabet, the length a multiple of four,
 // and "=" may only end the text, once or twice. White space and line breaks
 // are not accepted either. Unused low bits of the last group are ignored.
-std::optional<std::string> decodeBase64(std::string_view text);
+[[nodiscard]] std::optional<std::string> decodeBase64(std::string_view text);

@@ -17,8 +17,8 @@ struct MainBundle {
 };
 
 MainBundle& mainBundle() {
-  static MainBundle bundle;
-  return bundle;
+  static MainBundle* const bundle = new MainBundle();  // never destroyed
+  return *bundle;
 }
 
 }  // namespace

@@ -15,8 +15,6 @@
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/thread_pool.hpp>
 
-#include "no_destructor.h"
-
 namespace platform {
 
 namespace {
@@ -79,10 +77,12 @@ struct Dispatch {
 };
 
 Dispatch& dispatch() {
-  static internal::NoDestructor<Dispatch> state;
+  static Dispatch* const state = new Dispatch();  // never destroyed
   return *state;
 }
 
+// The one object here that is destroyed at exit: its destructor stops the
+// queues and marks the dispatch torn down.
 Runtime& makeRuntime() {
   static Runtime runtime;
   return runtime;
@@ -157,12 +157,12 @@ class GlobalQueue : public DispatchQueue {
 };
 
 BuiltinMainQueue& builtinMainQueue() {
-  static internal::NoDestructor<BuiltinMainQueue> queue;
+  static BuiltinMainQueue* const queue = new BuiltinMainQueue();  // never destroyed
   return *queue;
 }
 
 GlobalQueue& builtinGlobalQueue() {
-  static internal::NoDestructor<GlobalQueue> queue;
+  static GlobalQueue* const queue = new GlobalQueue();  // never destroyed
   return *queue;
 }
 

@@ -8,7 +8,6 @@
 #include <mutex>
 #include <system_error>
 
-#include "no_destructor.h"
 #include "platform/paths.h"
 
 namespace platform {
@@ -26,7 +25,7 @@ struct LoadedLibraries {
 };
 
 LoadedLibraries& loadedLibraries() {
-  static internal::NoDestructor<LoadedLibraries> instance;
+  static LoadedLibraries* const instance = new LoadedLibraries();  // never destroyed
   return *instance;
 }
 

@@ -22,7 +22,6 @@
 #include <utility>
 #include <vector>
 
-#include "no_destructor.h"
 #include "platform/paths.h"
 #include "platform/unique_fd.h"
 
@@ -97,7 +96,7 @@ class Registry {
 };
 
 Registry& registry() {
-  static internal::NoDestructor<Registry> instance;
+  static Registry* const instance = new Registry();  // never destroyed
   return *instance;
 }
 

@@ -17,6 +17,6 @@ struct PngSize {
 // whose CRC matches, whose width and height are 1 to 2^31-1, and whose bit
 // depth, colour type, compression, filter and interlace method are ones the
 // format defines.
-std::optional<PngSize> readPngSize(std::string_view bytes);
+[[nodiscard]] std::optional<PngSize> readPngSize(std::string_view bytes);
 
 }  // namespace platform::internal

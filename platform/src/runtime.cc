@@ -12,7 +12,6 @@
 #include <unordered_map>
 
 #include "class_registry.h"
-#include "no_destructor.h"
 
 namespace platform {
 
@@ -49,7 +48,7 @@ struct Registry {
 };
 
 Registry& registry() {
-  static internal::NoDestructor<Registry> instance;
+  static Registry* const instance = new Registry();  // never destroyed
   return *instance;
 }
 

@@ -29,7 +29,7 @@ bool spawnDetached(const std::vector<std::string>& argv);
 // /dev/null, and returns what it wrote on standard output. nullopt when it
 // cannot start, exits other than with status 0, or is still running after
 // timeout (it is then killed).
-std::optional<std::string> runForOutput(const std::vector<std::string>& argv,
-                                        std::chrono::milliseconds timeout);
+[[nodiscard]] std::optional<std::string> runForOutput(const std::vector<std::string>& argv,
+                                                      std::chrono::milliseconds timeout);
 
 }  // namespace platform::internal

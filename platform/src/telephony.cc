@@ -3,8 +3,8 @@
 namespace platform {
 
 TUCallCenter& TUCallCenter::sharedInstance() {
-  static TUCallCenter center;
-  return center;
+  static TUCallCenter* const center = new TUCallCenter();  // never destroyed
+  return *center;
 }
 
 void TUCallCenter::disconnectCall(const TUCallRef& call) {

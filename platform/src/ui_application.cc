@@ -5,8 +5,8 @@
 namespace platform {
 
 UIApplication& UIApplication::sharedApplication() {
-  static UIApplication application;
-  return application;
+  static UIApplication* const application = new UIApplication();  // never destroyed
+  return *application;
 }
 
 bool UIApplication::openURL(const std::string& url) {

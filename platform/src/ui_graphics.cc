@@ -16,8 +16,8 @@ bool isUsableScale(double scale) {
 }  // namespace
 
 UIScreen& UIScreen::mainScreen() {
-  static UIScreen screen;
-  return screen;
+  static UIScreen* const screen = new UIScreen();  // never destroyed
+  return *screen;
 }
 
 void UIScreen::setScale(double scale) {

@@ -62,7 +62,7 @@ struct BlacklistAtom {
 };
 
 // The atoms of an expression in the grammar, or none when it is outside it.
-std::optional<std::vector<BlacklistAtom>> parseBlacklistExpression(
+[[nodiscard]] std::optional<std::vector<BlacklistAtom>> parseBlacklistExpression(
     const icu::UnicodeString& expression);
 
 // A decimal digit as ICU's "\d" sees it: general category Nd.

@@ -33,4 +33,4 @@ struct AddToBlacklistRequest {
 // is not exactly kAddToBlacklistCommand, or its "number" is absent or empty.
 // Query items are taken by name, the last occurrence winning; an item without
 // a value counts as empty.
-std::optional<AddToBlacklistRequest> parseAddToBlacklistURL(std::string_view url);
+[[nodiscard]] std::optional<AddToBlacklistRequest> parseAddToBlacklistURL(std::string_view url);

@@ -67,7 +67,7 @@ std::string blockRecordLine(const BlockRecord& record);
 //   0); anything else reads as 0. "d" saturates at the limits of int64_t; an
 //   "r" that is negative or does not fit in unsigned reads as 0 (no reason).
 // A member given twice counts with its last value, as in the document.
-std::optional<BlockRecord> parseBlockRecordLine(std::string_view line);
+[[nodiscard]] std::optional<BlockRecord> parseBlockRecordLine(std::string_view line);
 
 // The records of a history text in file order: the text is split at every
 // "\n" and each piece is read with parseBlockRecordLine; empty pieces and

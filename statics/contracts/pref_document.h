@@ -79,6 +79,6 @@ struct PatternEntry {
 };
 
 // The entry when value is an array of exactly three strings.
-std::optional<PatternEntry> readPatternEntry(const Json& value);
+[[nodiscard]] std::optional<PatternEntry> readPatternEntry(const Json& value);
 // The entry as stored.
 Json patternEntryJson(const PatternEntry& entry);

@@ -74,7 +74,7 @@ TEST_F(BlockHistoryWriterTest, PrepareCreatesFolderAndFileOnce) {
   EXPECT_TRUE(writer.hasOpenHandle());
   EXPECT_EQ(read(), "");
 
-  writeFileAtomically(path_, "{\"u\":\"kept\"}\n");
+  ASSERT_TRUE(writeFileAtomically(path_, "{\"u\":\"kept\"}\n"));
   BlockHistoryWriter again(path_);
   again.prepareMPHistoryFile();
   EXPECT_EQ(read(), "{\"u\":\"kept\"}\n") << "an existing file keeps its content";
@@ -144,7 +144,7 @@ TEST_F(BlockHistoryWriterTest, FollowsTheFileThatAnotherProcessPutInPlace) {
 
   // The settings application keeps one record and replaces the file, and a
   // call is blocked before the reopen notification has arrived.
-  ASSERT_EQ(writeFileAtomically(path_, blockRecordLine({"old-2", "2", 2, 4, ""})), "");
+  ASSERT_TRUE(writeFileAtomically(path_, blockRecordLine({"old-2", "2", 2, 4, ""})));
   ASSERT_TRUE(writer.appendRecord({"new-1", "3", 3, 4, ""}));
   EXPECT_EQ(loadMPBlockHistory(path_), (std::vector<std::string>{"old-2", "new-1"}));
 
@@ -159,7 +159,7 @@ TEST_F(BlockHistoryWriterTest, FollowsTheFileThatAnotherProcessPutInPlace) {
   EXPECT_EQ(loadMPBlockHistory(path_), std::vector<std::string>{"new-3"});
 
   // Emptied by the settings application (delete all).
-  ASSERT_EQ(writeFileAtomically(path_, ""), "");
+  ASSERT_TRUE(writeFileAtomically(path_, ""));
   ASSERT_TRUE(writer.appendRecord({"new-4", "6", 6, 4, ""}));
   EXPECT_EQ(read(), blockRecordLine({"new-4", "6", 6, 4, ""}));
 }

@@ -19,7 +19,9 @@ const std::vector<phonedata_testing::Entry> kEntries = {
 };
 
 std::optional<DatabaseSummary> inspect(const std::vector<uint8_t>& bytes, std::string* problem) {
-  return inspectDatabase(bytes, problem);
+  Result<DatabaseSummary> summary = inspectDatabase(bytes);
+  *problem = summary.error();
+  return std::move(summary).toOptional();
 }
 
 TEST(InspectDatabase, SumsUpAValidFile) {

@@ -40,7 +40,7 @@ class AtomicFileTest : public ::testing::Test {
 
 TEST_F(AtomicFileTest, WritesNewFileWithoutLeavingTemporaries) {
   const std::string bytes("{\"a\":\"中\"}\0tail", 15);
-  EXPECT_EQ(writeFileAtomically(file_, bytes), "");
+  EXPECT_TRUE(writeFileAtomically(file_, bytes));
   EXPECT_EQ(readWholeFile(file_), bytes);
   EXPECT_EQ(folderEntries(folder_), std::vector<std::string>{"doc.json"});
   EXPECT_EQ(permissionsOf(file_), 0644u);
@@ -49,7 +49,7 @@ TEST_F(AtomicFileTest, WritesNewFileWithoutLeavingTemporaries) {
 TEST_F(AtomicFileTest, ReplacesOldContentAndKeepsItsPermissions) {
   root_.write("doc.json", "old content that is longer");
   ASSERT_EQ(::chmod(file_.c_str(), 0600), 0);
-  EXPECT_EQ(writeFileAtomically(file_, "new"), "");
+  EXPECT_TRUE(writeFileAtomically(file_, "new"));
   EXPECT_EQ(readWholeFile(file_), "new");
   EXPECT_EQ(permissionsOf(file_), 0600u);
   EXPECT_EQ(folderEntries(folder_), std::vector<std::string>{"doc.json"});
@@ -58,15 +58,15 @@ TEST_F(AtomicFileTest, ReplacesOldContentAndKeepsItsPermissions) {
 TEST_F(AtomicFileTest, FailuresLeaveTheOldStateAndNoTemporaries) {
   // A folder in place of the file.
   fs::create_directories(root_.at("doc.json/inner"));
-  EXPECT_NE(writeFileAtomically(file_, "x"), "");
+  EXPECT_FALSE(writeFileAtomically(file_, "x"));
   EXPECT_TRUE(fs::is_directory(root_.at("doc.json/inner")));
   EXPECT_EQ(folderEntries(folder_), std::vector<std::string>{"doc.json"});
 
   // A missing folder, and a file in place of the folder.
-  EXPECT_NE(writeFileAtomically(root_.at("missing/doc.json"), "x"), "");
+  EXPECT_FALSE(writeFileAtomically(root_.at("missing/doc.json"), "x"));
   EXPECT_FALSE(fs::exists(root_.at("missing")));
   root_.write("plain", "p");
-  EXPECT_NE(writeFileAtomically(root_.at("plain/doc.json"), "x"), "");
+  EXPECT_FALSE(writeFileAtomically(root_.at("plain/doc.json"), "x"));
   EXPECT_EQ(root_.read("plain"), "p");
 }
 
@@ -80,11 +80,12 @@ TEST_F(AtomicFileTest, FailedWriteHalfWayKeepsOldFile) {
   rlimit small = previous;
   small.rlim_cur = 1024;
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const std::string error = writeFileAtomically(file_, std::string(100000, 'x'));
+  const Status written = writeFileAtomically(file_, std::string(100000, 'x'));
+  const std::string error = written.error();
   ::setrlimit(RLIMIT_FSIZE, &previous);
   std::signal(SIGXFSZ, oldHandler);
 
-  EXPECT_NE(error, "");
+  EXPECT_FALSE(written);
   EXPECT_NE(error.find("doc.json"), std::string::npos) << error;
   EXPECT_EQ(readWholeFile(file_), "old");
   EXPECT_EQ(folderEntries(folder_), std::vector<std::string>{"doc.json"});

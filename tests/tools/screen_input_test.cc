@@ -7,17 +7,15 @@
 namespace {
 
 TEST(ParseScreenInputLine, ReadsTheKnownMembers) {
-  std::string error;
   auto call = parseScreenInputLine(
-      R"({"number":"+8613800138000","contact":"c1","system_blocked":true,"unique_id":"u1","x":3})",
-      &error);
-  ASSERT_TRUE(call) << error;
+      R"({"number":"+8613800138000","contact":"c1","system_blocked":true,"unique_id":"u1","x":3})");
+  ASSERT_TRUE(call) << call.error();
   EXPECT_EQ(call->number, "+8613800138000");
   EXPECT_EQ(call->contactIdentifier, "c1");
   EXPECT_TRUE(call->systemBlocked);
   EXPECT_EQ(call->uniqueId, "u1");
 
-  call = parseScreenInputLine("{}", &error);
+  call = parseScreenInputLine("{}");
   ASSERT_TRUE(call);
   EXPECT_EQ(call->number, "");
   EXPECT_FALSE(call->contactIdentifier);
@@ -37,9 +35,9 @@ TEST(ParseScreenInputLine, RefusesBadLinesWithAMessage) {
       {R"({"system_blocked":"yes"})", "\"system_blocked\" must be true or false"},
   };
   for (const auto& c : cases) {
-    std::string error;
-    EXPECT_FALSE(parseScreenInputLine(c.line, &error)) << c.line;
-    EXPECT_EQ(error, c.message) << c.line;
+    const Result<IncomingCallInfo> call = parseScreenInputLine(c.line);
+    EXPECT_FALSE(call) << c.line;
+    EXPECT_EQ(call.error(), c.message) << c.line;
   }
 }
 

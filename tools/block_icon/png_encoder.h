@@ -8,4 +8,4 @@
 #include "rgba_image.h"
 
 // The PNG file bytes, or nullopt when the image is empty or compression fails.
-std::optional<std::string> encodePNG(const RgbaImage& image);
+[[nodiscard]] std::optional<std::string> encodePNG(const RgbaImage& image);

@@ -22,7 +22,7 @@ struct Resolved {
 
 }  // namespace
 
-BuildOutput buildPhoneData(const Geocoder& geocoder) {
+Result<BuildOutput> buildPhoneData(const Geocoder& geocoder) {
   BuildOutput output;
   BuildStats& stats = output.stats;
 
@@ -48,9 +48,11 @@ BuildOutput buildPhoneData(const Geocoder& geocoder) {
       if (resolution.match) {
         // The source knows no postal codes: the placeholder keeps the region
         // code the fourth field (an empty field would shift it).
-        resolution.record =
+        Result<std::string> record =
             formatRecord(resolution.place->province, resolution.place->cities.front(),
                          kUnknownZipCode, resolution.match->code);
+        if (!record) return fail(description + ": " + record.error());
+        resolution.record = std::move(record).value();
       } else if (resolution.place) {
         stats.unmappedPlaces.push_back(description);
       }
@@ -72,7 +74,9 @@ BuildOutput buildPhoneData(const Geocoder& geocoder) {
     ++stats.mappedBlocks[static_cast<size_t>(resolution.match->kind)];
     entries.push_back(BlockEntry{block, type, resolution.record});
   }
-  output.database = encodeDatabase(std::move(entries));
+  Result<EncodedDatabase> database = encodeDatabase(std::move(entries));
+  if (!database) return fail(database.error());
+  output.database = std::move(database).value();
   return output;
 }
 

@@ -44,6 +44,6 @@ struct BuildOutput {
 // Every block from kFirstMobileBlock to kLastMobileBlock that the geocoder
 // places at city level, with an area code of the city list and a carrier,
 // becomes an entry with the record "province|city|000000|areaCode".
-BuildOutput buildPhoneData(const Geocoder& geocoder);
+Result<BuildOutput> buildPhoneData(const Geocoder& geocoder);
 
 }  // namespace phonedata

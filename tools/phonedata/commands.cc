@@ -48,14 +48,13 @@ std::optional<DatabaseSummary> readDatabase(const std::string& path, std::ostrea
     err << kProgram << ": " << path << ": cannot be read\n";
     return std::nullopt;
   }
-  std::string problem;
-  std::optional<DatabaseSummary> summary = inspectDatabase(
-      std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()), &problem);
+  Result<DatabaseSummary> summary =
+      inspectDatabase(std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()));
   if (!summary) {
-    err << kProgram << ": " << path << " is not a valid number-location database: " << problem
-        << "\n";
+    err << kProgram << ": " << path
+        << " is not a valid number-location database: " << summary.error() << "\n";
   }
-  return summary;
+  return std::move(summary).toOptional();
 }
 
 // Removes the databases of earlier builds, so that the directory holds one
@@ -122,13 +121,12 @@ int runBuild(std::span<const std::string> args, std::ostream& out, std::ostream&
   }
 
   const auto started = std::chrono::steady_clock::now();
-  BuildOutput output;
-  try {
-    output = buildPhoneData(Geocoder());
-  } catch (const std::exception& e) {
-    err << kProgram << ": build failed: " << e.what() << "\n";
+  Result<BuildOutput> built = buildPhoneData(Geocoder());
+  if (!built) {
+    err << kProgram << ": build failed: " << built.error() << "\n";
     return 1;
   }
+  const BuildOutput& output = *built;
   const EncodedDatabase& db = output.database;
   const fs::path datPath = outDir / (kPhoneDataFilePrefix + db.version + kPhoneDataFileSuffix);
   const fs::path citiesPath = outDir / kCityListFileName;
@@ -136,9 +134,9 @@ int runBuild(std::span<const std::string> args, std::ostream& out, std::ostream&
   // presence means a complete build.
   for (const auto& [path, bytes] :
        {std::pair{datPath, &db.bytes}, {citiesPath, &output.citiesJson}}) {
-    const std::string problem = writeFileAtomically(path.string(), *bytes);
-    if (!problem.empty()) {
-      err << kProgram << ": cannot write " << path.string() << ": " << problem << "\n";
+    const Status written = writeFileAtomically(path.string(), *bytes);
+    if (!written) {
+      err << kProgram << ": cannot write " << path.string() << ": " << written.error() << "\n";
       return 1;
     }
   }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <map>
-#include <stdexcept>
 
 #include "statics/contracts/phonedata_format.h"
 
@@ -19,21 +18,19 @@ uint32_t fnv1a(std::string_view bytes) {
   return hash;
 }
 
-uint32_t checkedOffset(size_t offset) {
-  if (offset > UINT32_MAX) throw std::invalid_argument("database larger than 4 GiB");
-  return static_cast<uint32_t>(offset);
+bool fitsOffset(size_t offset) {
+  return offset <= UINT32_MAX;
 }
 
 }  // namespace
 
-std::string formatRecord(std::string_view field1, std::string_view field2, std::string_view field3,
-                         std::string_view regionCode) {
+Result<std::string> formatRecord(std::string_view field1, std::string_view field2,
+                                 std::string_view field3, std::string_view regionCode) {
   std::string record;
   for (std::string_view field : {field1, field2, field3, regionCode}) {
     if (field.empty() ||
         field.find_first_of(std::string_view("|\0", 2)) != std::string_view::npos) {
-      throw std::invalid_argument("record field \"" + std::string(field) +
-                                  "\" is empty or holds \"|\" or NUL");
+      return fail("record field \"" + std::string(field) + "\" is empty or holds \"|\" or NUL");
     }
     if (!record.empty()) record += kRecordFieldSeparator;
     record += field;
@@ -41,24 +38,22 @@ std::string formatRecord(std::string_view field1, std::string_view field2, std::
   return record;
 }
 
-EncodedDatabase encodeDatabase(std::vector<BlockEntry> entries) {
+Result<EncodedDatabase> encodeDatabase(std::vector<BlockEntry> entries) {
   std::sort(entries.begin(), entries.end(),
             [](const BlockEntry& a, const BlockEntry& b) { return a.prefix < b.prefix; });
   for (size_t i = 0; i < entries.size(); ++i) {
     const BlockEntry& entry = entries[i];
     if (entry.prefix < kSmallestPrefix || entry.prefix > kLargestPrefix) {
-      throw std::invalid_argument("prefix " + std::to_string(entry.prefix) +
-                                  " is not a seven-digit number");
+      return fail("prefix " + std::to_string(entry.prefix) + " is not a seven-digit number");
     }
     if (i > 0 && entries[i - 1].prefix == entry.prefix) {
-      throw std::invalid_argument("prefix " + std::to_string(entry.prefix) + " given twice");
+      return fail("prefix " + std::to_string(entry.prefix) + " given twice");
     }
     if (entry.type < CMCC || entry.type > CMCC_V) {
-      throw std::invalid_argument("prefix " + std::to_string(entry.prefix) + " has no carrier");
+      return fail("prefix " + std::to_string(entry.prefix) + " has no carrier");
     }
     if (entry.record.find('\0') != std::string::npos) {
-      throw std::invalid_argument("record of prefix " + std::to_string(entry.prefix) +
-                                  " holds a NUL byte");
+      return fail("record of prefix " + std::to_string(entry.prefix) + " holds a NUL byte");
     }
   }
 
@@ -67,11 +62,13 @@ EncodedDatabase encodeDatabase(std::vector<BlockEntry> entries) {
   for (const BlockEntry& entry : entries) {
     auto [it, added] = recordOffsets.try_emplace(entry.record, 0);
     if (!added) continue;
-    it->second = checkedOffset(bytes.size());
+    if (!fitsOffset(bytes.size())) return fail("database larger than 4 GiB");
+    it->second = static_cast<uint32_t>(bytes.size());
     bytes += entry.record;
     bytes += '\0';
   }
-  storeLittleEndian32(bytes, kVersionSize, checkedOffset(bytes.size()));
+  if (!fitsOffset(bytes.size())) return fail("database larger than 4 GiB");
+  storeLittleEndian32(bytes, kVersionSize, static_cast<uint32_t>(bytes.size()));
   for (const BlockEntry& entry : entries) {
     appendLittleEndian32(bytes, entry.prefix);
     appendLittleEndian32(bytes, recordOffsets.at(entry.record));

@@ -1,4 +1,5 @@
-// Encodes a number-location database file (layout in statics/phonedata.h).
+// Encodes a number-location database file (layout in
+// statics/contracts/phonedata_format.h).
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,8 @@
 #include <vector>
 
 #include "statics/phonedata.h"
+
+#include "statics/result.h"
 
 namespace phonedata {
 
@@ -29,14 +32,14 @@ struct EncodedDatabase {
 // The version is a checksum of everything after it (FNV-1a of the bytes from
 // offset 4 to the end, modulo 10000, as four digits), so the same entries
 // always give the same file, byte for byte.
-// Throws std::invalid_argument for a prefix outside 1000000-9999999, a
-// prefix given twice, a card type outside CMCC to CMCC_V, or a record text holding a NUL byte.
-EncodedDatabase encodeDatabase(std::vector<BlockEntry> entries);
+// Fails for a prefix outside 1000000-9999999, a prefix given twice, a card
+// type outside CMCC to CMCC_V, or a record text holding a NUL byte.
+Result<EncodedDatabase> encodeDatabase(std::vector<BlockEntry> entries);
 
-// The record text of four fields; throws std::invalid_argument when a field
+// The record text of four fields; fails when a field
 // is empty or holds "|" or a NUL byte (the reader drops empty fields, so an
 // empty one would shift those after it).
-std::string formatRecord(std::string_view field1, std::string_view field2, std::string_view field3,
-                         std::string_view regionCode);
+Result<std::string> formatRecord(std::string_view field1, std::string_view field2,
+                                 std::string_view field3, std::string_view regionCode);
 
 }  // namespace phonedata

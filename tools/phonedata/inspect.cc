@@ -9,14 +9,7 @@
 
 namespace phonedata {
 
-namespace {
-
-std::optional<DatabaseSummary> fail(std::string* problem, std::string text) {
-  *problem = std::move(text);
-  return std::nullopt;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::string printable(std::string_view text) {
   std::string out(text);
@@ -26,11 +19,10 @@ std::string printable(std::string_view text) {
   return out;
 }
 
-std::optional<DatabaseSummary> inspectDatabase(std::span<const uint8_t> bytes,
-                                               std::string* problem) {
+Result<DatabaseSummary> inspectDatabase(std::span<const uint8_t> bytes) {
   if (bytes.size() < kHeaderSize) {
-    return fail(problem, "the file has " + std::to_string(bytes.size()) +
-                             " bytes, fewer than the 8-byte header");
+    return fail("the file has " + std::to_string(bytes.size()) +
+                " bytes, fewer than the 8-byte header");
   }
   DatabaseSummary summary;
   summary.size = bytes.size();
@@ -39,17 +31,16 @@ std::optional<DatabaseSummary> inspectDatabase(std::span<const uint8_t> bytes,
 
   const uint32_t indexOffset = loadLittleEndian32(bytes.data() + kVersionSize);
   if (indexOffset < kHeaderSize) {
-    return fail(problem, "the index offset " + std::to_string(indexOffset) +
-                             " lies inside the 8-byte header");
+    return fail("the index offset " + std::to_string(indexOffset) +
+                " lies inside the 8-byte header");
   }
   if (indexOffset > bytes.size()) {
-    return fail(problem, "the index offset " + std::to_string(indexOffset) +
-                             " lies past the end of the file (" + std::to_string(bytes.size()) +
-                             " bytes)");
+    return fail("the index offset " + std::to_string(indexOffset) +
+                " lies past the end of the file (" + std::to_string(bytes.size()) + " bytes)");
   }
   summary.entryCount = (bytes.size() - indexOffset) / kIndexEntrySize;
   summary.trailingBytes = (bytes.size() - indexOffset) % kIndexEntrySize;
-  if (summary.entryCount == 0) return fail(problem, "the index holds no entries");
+  if (summary.entryCount == 0) return fail("the index holds no entries");
 
   std::set<std::string_view> records;
   for (size_t i = 0; i < summary.entryCount; ++i) {
@@ -60,29 +51,28 @@ std::optional<DatabaseSummary> inspectDatabase(std::span<const uint8_t> bytes,
     const std::string where =
         "entry " + std::to_string(i) + " (prefix " + std::to_string(prefix) + ")";
     if (prefix < 1000000 || prefix > 9999999) {
-      return fail(problem, where + ": the prefix is not a seven-digit number");
+      return fail(where + ": the prefix is not a seven-digit number");
     }
     if (i > 0 && prefix <= summary.lastPrefix) {
-      return fail(problem, where + ": not above the prefix " + std::to_string(summary.lastPrefix) +
-                               " before it");
+      return fail(where + ": not above the prefix " + std::to_string(summary.lastPrefix) +
+                  " before it");
     }
     if (recordOffset < kHeaderSize || recordOffset >= indexOffset) {
-      return fail(problem, where + ": the record offset " + std::to_string(recordOffset) +
-                               " lies outside the record region");
+      return fail(where + ": the record offset " + std::to_string(recordOffset) +
+                  " lies outside the record region");
     }
     if (type < 1 || type > 6) {
-      return fail(problem, where + ": the card type " + std::to_string(type) + " names no carrier");
+      return fail(where + ": the card type " + std::to_string(type) + " names no carrier");
     }
     const char* text = reinterpret_cast<const char*>(bytes.data()) + recordOffset;
     const size_t regionLeft = indexOffset - recordOffset;
     const std::string_view record(text, strnlen(text, regionLeft));
     if (record.size() == regionLeft) {
-      return fail(problem, where + ": the record at offset " + std::to_string(recordOffset) +
-                               " has no NUL byte before the index");
+      return fail(where + ": the record at offset " + std::to_string(recordOffset) +
+                  " has no NUL byte before the index");
     }
     if (splitNonEmpty(record, "|").size() < 4) {
-      return fail(problem,
-                  where + ": the record \"" + printable(record) + "\" has fewer than four fields");
+      return fail(where + ": the record \"" + printable(record) + "\" has fewer than four fields");
     }
     records.insert(record);
     if (i == 0) summary.firstPrefix = prefix;

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "statics/result.h"
+
 namespace phonedata {
 
 struct DatabaseSummary {
@@ -20,13 +22,12 @@ struct DatabaseSummary {
   size_t trailingBytes = 0;  // after the last whole entry; ignored by readers
 };
 
-// The summary of a valid database; nullopt with *problem set to a sentence
-// saying what is wrong otherwise. Valid: a whole header; an index offset from
+// The summary of a valid database, or a failure whose sentence says what is
+// wrong. Valid: a whole header; an index offset from
 // 8 to the file size; at least one entry; prefixes of seven digits in strictly
 // ascending order; record offsets inside the record region; card types 1 to 6;
 // record texts of at least four non-empty fields.
-std::optional<DatabaseSummary> inspectDatabase(std::span<const uint8_t> bytes,
-                                               std::string* problem);
+Result<DatabaseSummary> inspectDatabase(std::span<const uint8_t> bytes);
 
 // Text from a file or the command line, safe to print on a line of
 // tab-separated fields: control bytes (tab and new line among them) become "?".

@@ -37,13 +37,13 @@ struct Place {
 // unknown province, no city). Of several places joined with "、" the cities
 // and prefectures are kept and counties dropped; a name given twice is kept
 // once; known misspellings of the source are corrected.
-std::optional<Place> parsePlace(std::string_view description);
+[[nodiscard]] std::optional<Place> parsePlace(std::string_view description);
 
 // The short name of one city-level place: "常州市" -> "常州", "大兴安岭地区"
 // -> "大兴安岭", "延边朝鲜族自治州" -> "延边", "锡林郭勒盟" -> "锡林郭勒",
 // "神农架林区" -> "神农架". nullopt for a county ("仲巴县") or a name of no
 // known kind ("双湖").
-std::optional<std::string> shortCityName(std::string_view name);
+[[nodiscard]] std::optional<std::string> shortCityName(std::string_view name);
 
 // Splits text at every separator, dropping empty pieces.
 std::vector<std::string_view> splitNonEmpty(std::string_view text, std::string_view separator);

@@ -56,14 +56,10 @@ std::string mediaType(const std::string& contentType) {
   return type;
 }
 
-std::optional<HttpResponse> httpGet(const std::string& url, std::chrono::milliseconds timeout,
-                                    std::string* error) {
+Result<HttpResponse> httpGet(const std::string& url, std::chrono::milliseconds timeout) {
   initHttpClient();
   std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
-  if (!curl) {
-    if (error) *error = "cannot make an HTTP request";
-    return std::nullopt;
-  }
+  if (!curl) return fail("cannot make an HTTP request");
   Body body;
   char message[CURL_ERROR_SIZE] = {};
   CURL* c = curl.get();
@@ -83,11 +79,8 @@ std::optional<HttpResponse> httpGet(const std::string& url, std::chrono::millise
   curl_easy_setopt(c, CURLOPT_ERRORBUFFER, message);
   const CURLcode result = curl_easy_perform(c);
   if (result != CURLE_OK) {
-    if (error) {
-      *error = body.tooLarge ? "response body too large"
-                             : (message[0] != '\0' ? message : curl_easy_strerror(result));
-    }
-    return std::nullopt;
+    return fail(body.tooLarge ? "response body too large"
+                              : (message[0] != '\0' ? message : curl_easy_strerror(result)));
   }
   HttpResponse response;
   curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &response.status);

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "statics/result.h"
+
 namespace gui {
 
 // Sets the HTTP library up for the process, once. Call it on the main thread
@@ -21,10 +23,9 @@ struct HttpResponse {
   std::string body;
 };
 
-// The response, or nullopt when there is none (bad URL, no connection, time-out
-// for the whole exchange, a body larger than 4 MiB), with the reason in *error.
-std::optional<HttpResponse> httpGet(const std::string& url, std::chrono::milliseconds timeout,
-                                    std::string* error);
+// The response, or why there is none (bad URL, no connection, time-out for
+// the whole exchange, a body larger than 4 MiB).
+Result<HttpResponse> httpGet(const std::string& url, std::chrono::milliseconds timeout);
 
 // The media type of a Content-Type value, lower-cased, without parameters and
 // white space: "Application/JSON; charset=utf-8" gives "application/json".

@@ -55,7 +55,7 @@ struct Tables {
 };
 
 Tables& tables() {
-  static Tables* state = new Tables();
+  static Tables* const state = new Tables();  // never destroyed
   return *state;
 }
 

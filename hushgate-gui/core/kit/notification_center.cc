@@ -24,15 +24,15 @@ struct Registry {
 };
 
 Registry& registry() {
-  static Registry* state = new Registry();
+  static Registry* const state = new Registry();  // never destroyed
   return *state;
 }
 
 }  // namespace
 
 NotificationCenter& NotificationCenter::defaultCenter() {
-  static NotificationCenter center;
-  return center;
+  static NotificationCenter* const center = new NotificationCenter();  // never destroyed
+  return *center;
 }
 
 ObserverToken NotificationCenter::addObserverForName(

@@ -34,8 +34,8 @@ Presenter* setPresenter(Presenter* presenter) {
 
 Presenter& presenter() {
   if (Presenter* current = installed.load(std::memory_order_acquire)) return *current;
-  static NullPresenter none;
-  return none;
+  static NullPresenter* const none = new NullPresenter();  // never destroyed
+  return *none;
 }
 
 }  // namespace gui

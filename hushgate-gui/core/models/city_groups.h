@@ -30,7 +30,7 @@ CityGroup makeCityGroup(std::string group, std::string name,
 // out rather than refused: elements that are not objects, groups without a
 // text "group", cities whose name is not text. A missing "name" reads as "".
 // nullopt when bytes are not JSON or not an array.
-std::optional<std::vector<CityGroup>> parseCityGroups(std::string_view bytes);
+[[nodiscard]] std::optional<std::vector<CityGroup>> parseCityGroups(std::string_view bytes);
 
 // Reads and parses the file at path; an empty list when it is missing or
 // unreadable (the screen then shows an empty table).

@@ -30,8 +30,8 @@ struct CityInfo {
 };
 
 // The city of the first group (in list order) that has code, or nullopt.
-std::optional<CityInfo> findCityInfoWithCode(const std::vector<CityGroup>& cityGroups,
-                                             std::string_view code);
+[[nodiscard]] std::optional<CityInfo> findCityInfoWithCode(const std::vector<CityGroup>& cityGroups,
+                                                           std::string_view code);
 
 // How a place is shown: the city alone for a municipality, otherwise the
 // province and the city joined with "%@ - %@".

@@ -34,7 +34,7 @@ struct Settings {
 };
 
 Settings& settings() {
-  static Settings* state = new Settings();
+  static Settings* const state = new Settings();  // never destroyed
   return *state;
 }
 
@@ -52,10 +52,9 @@ bool isBlank(const std::string& text) {
 
 // The GET and its checks; runs on the global queue.
 FetchResult fetchDonations(const std::string& url, std::chrono::milliseconds timeout) {
-  std::string error;
-  const std::optional<HttpResponse> response = httpGet(url, timeout, &error);
+  const Result<HttpResponse> response = httpGet(url, timeout);
   if (!response) {
-    Log("== donation list request failed: %@", error);
+    Log("== donation list request failed: %@", response.error());
     return std::nullopt;
   }
   if (response->status < 200 || response->status > 299) {

@@ -35,7 +35,7 @@ void donate();
 // "amount" is neither a number nor a text that begins with one, are left out;
 // a missing "name" shows as empty text, a "created_at" that is not a time in
 // the form "yyyy-MM-dd'T'HH:mm:ss.SSS'Z'" as an empty date.
-std::optional<std::string> donationListMessage(const nlohmann::json& records);
+[[nodiscard]] std::optional<std::string> donationListMessage(const nlohmann::json& records);
 
 // The calendar date written in a "created_at" value ("2023-12-31T23:30:00.000Z"
 // gives "2023-12-31"), whatever the device's time zone; "" when the value is

@@ -152,9 +152,9 @@ void HistoryVC::syncMPHistoryFile() {
   if (!history) return;
   const std::string text = historyFileText(*history);
   const std::string path = mpHistoryFilePathFromOutside();
-  const std::string error = path.empty() ? std::string("no Phone application container")
-                                         : writeFileAtomically(path, text);
-  if (!error.empty()) Log("== history file write failed: %@", error);
+  const Status written = path.empty() ? Status(fail("no Phone application container"))
+                                      : writeFileAtomically(path, text);
+  if (!written) Log("== history file write failed: %@", written.error());
   platform::notify_post(kMPHistoryFileChangedNotification);
   NotificationCenter::defaultCenter().postNotificationName(kMPHistoryDeletedByUserNotification);
 }

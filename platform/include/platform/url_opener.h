@@ -16,7 +16,7 @@ namespace platform {
 
 // The scheme of a URL, lower-cased: a letter followed by letters, digits,
 // "+", "-" or ".", ended by ":". nullopt when the text has none.
-std::optional<std::string> urlScheme(std::string_view url);
+[[nodiscard]] std::optional<std::string> urlScheme(std::string_view url);
 
 // <device root>/Library/URLHandlers: a handler for scheme S is the executable
 // file S in this folder (a device registers the settings application for
