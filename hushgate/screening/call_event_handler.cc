@@ -5,10 +5,6 @@
 
 namespace {
 
-constexpr int kCallStatusActive = 1;
-constexpr int kCallStatusRinging = 4;
-constexpr int kCallStatusEnded = 6;
-
 CallEventResult passOn(const std::function<void()>& hostHandler) {
   if (hostHandler) hostHandler();
   return {CallEventOutcome::Passed, {}};
@@ -44,7 +40,8 @@ CallEventResult CallEventHandler::handleCallEvent(const platform::NSNotification
     // Screening is off, but the pending call still ends or is answered: drop
     // it, or every later call would count as another call and pass unscreened.
     if (call && call == pendingIncomingTUCall_ &&
-        (call->status == kCallStatusActive || call->status == kCallStatusEnded)) {
+        (call->status == platform::kTUCallStatusActive ||
+         call->status == platform::kTUCallStatusDisconnected)) {
       pendingIncomingTUCall_.reset();
       pendingIncomingTUCallBlocked_ = false;
     }
@@ -54,7 +51,7 @@ CallEventResult CallEventHandler::handleCallEvent(const platform::NSNotification
   Log("call.status: %d", call->status);
 
   if (!pendingIncomingTUCall_) {
-    if (call->isIncoming && call->status == kCallStatusRinging) {
+    if (call->isIncoming && call->status == platform::kTUCallStatusRinging) {
       return screenNewIncomingCall(call, *rules, hostHandler);
     }
     return passOn(hostHandler);
@@ -63,11 +60,11 @@ CallEventResult CallEventHandler::handleCallEvent(const platform::NSNotification
   if (call != pendingIncomingTUCall_) return passOn(hostHandler);
 
   switch (call->status) {
-    case kCallStatusActive:
+    case platform::kTUCallStatusActive:
       pendingIncomingTUCall_.reset();
       pendingIncomingTUCallBlocked_ = false;
       return passOn(hostHandler);
-    case kCallStatusEnded: {
+    case platform::kTUCallStatusDisconnected: {
       pendingIncomingTUCall_.reset();
       const bool wasBlocked = pendingIncomingTUCallBlocked_;
       pendingIncomingTUCallBlocked_ = false;

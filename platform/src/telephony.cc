@@ -17,7 +17,7 @@ void TUCallCenter::disconnectCall(const TUCallRef& call) {
   if (handler) {
     handler(call);
   } else {
-    call->status = 6;
+    call->status = kTUCallStatusDisconnected;
   }
 }
 

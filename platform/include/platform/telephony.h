@@ -11,6 +11,14 @@
 
 namespace platform {
 
+// The call statuses that the screening reads; the telephony layer sends
+// others too.
+enum TUCallStatus : int {
+  kTUCallStatusActive = 1,
+  kTUCallStatusRinging = 4,  // an incoming call that rings
+  kTUCallStatusDisconnected = 6,
+};
+
 struct TUHandle {
   std::string value;
 };
@@ -18,8 +26,7 @@ struct TUHandle {
 // A call. Identity is the object: events about one call carry the same TUCall.
 class TUCall {
  public:
-  // 1 active, 4 ringing (incoming), 6 ended; others as the telephony layer sends them.
-  int status = 0;
+  int status = 0;  // a TUCallStatus, or another status the telephony layer sends
   bool isIncoming = false;
   std::optional<TUHandle> handle;
   std::optional<std::string> contactIdentifier;
@@ -41,7 +48,8 @@ struct NSNotification {
 
 // TUCallCenter sharedInstance / disconnectCall:. The host decides what a
 // disconnect does (the springboard host ends the call and later delivers its
-// status 6 event); without a host the call's status becomes 6.
+// kTUCallStatusDisconnected event); without a host the call's status becomes
+// kTUCallStatusDisconnected.
 class TUCallCenter {
  public:
   static TUCallCenter& sharedInstance();
