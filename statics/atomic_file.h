@@ -14,7 +14,11 @@
 
 // Writes bytes to a temporary file in the same folder, flushes it to storage
 // and renames it over path, so a reader sees the old or the new content, never
-// a part. On error (described in the status) the temporary file is removed and the old file is left
-// as it was. The folder must exist. A new file gets mode 0644; a replaced file keeps the permission
-// bits of the one it replaces.
+// a part. The content goes to an unnamed file first where the file system
+// allows it, so a writer killed part-way leaves nothing behind; temporary
+// files (".NAME.XXXXXX") that killed writers left earlier are removed once
+// they are a minute old. On error (described in the status) the temporary
+// file is removed and the old file is left as it was. The folder must exist.
+// A new file gets mode 0644; a replaced file keeps the permission bits of the
+// one it replaces.
 Status writeFileAtomically(const std::string& path, std::string_view bytes);

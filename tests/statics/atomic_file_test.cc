@@ -1,5 +1,6 @@
 #include "statics/atomic_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -89,6 +90,30 @@ TEST_F(AtomicFileTest, FailedWriteHalfWayKeepsOldFile) {
   EXPECT_NE(error.find("doc.json"), std::string::npos) << error;
   EXPECT_EQ(readWholeFile(file_), "old");
   EXPECT_EQ(folderEntries(folder_), std::vector<std::string>{"doc.json"});
+}
+
+// What writers killed before their rename left behind goes at the next
+// save; a young one may be another writer's, and other names are not ours.
+TEST_F(AtomicFileTest, StaleTemporariesOfOursAreRemoved) {
+  const struct {
+    const char* name;
+    bool old;
+    bool kept;
+  } cases[] = {
+      {".doc.json.Ab3dEf", true, false}, {".doc.json.zzzzzz", false, true},
+      {".doc.json.toolong", true, true}, {".other.json.abcdef", true, true},
+      {"doc.json.abcdef", true, true},
+  };
+  for (const auto& c : cases) {
+    root_.write(c.name, std::string(1000, 'x'));
+    if (c.old) {
+      const timespec times[2] = {{1, 0}, {1, 0}};
+      ASSERT_EQ(::utimensat(AT_FDCWD, root_.at(c.name).c_str(), times, 0), 0);
+    }
+  }
+  ASSERT_TRUE(writeFileAtomically(file_, "new"));
+  for (const auto& c : cases) EXPECT_EQ(fs::exists(root_.at(c.name)), c.kept) << c.name;
+  EXPECT_EQ(readWholeFile(file_), "new");
 }
 
 TEST_F(AtomicFileTest, ReadWholeFileReadsOnlyRegularFiles) {

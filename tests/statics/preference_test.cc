@@ -115,6 +115,8 @@ TEST_F(PreferenceTest, LoadOfFilesFromOutside) {
       {"not JSON", "enabled=1", defaults},
       {"invalid UTF-8", "{\"enabled\":\"\xFF\"}", defaults},
       {"two documents", R"({"enabled":true}{})", defaults},
+      {"bytes after a NUL", std::string("{\"enabled\":true}\0{\"garbage", 27), defaults},
+      {"NUL inside a string", std::string("{\"enabled\":\"a\0\"}", 17), defaults},
       {"too deep", deep, defaults},
       {"object", R"({"enabled":false,"extra":1})", Json::parse(R"({"enabled":false,"extra":1})")},
       {"top-level array", "[1,2,3]", Json::parse("[1,2,3]")},
