@@ -18,6 +18,8 @@ mkdir -p "$root"
 root=$(cd "$root" && pwd)
 export HUSHGATE_ROOT=$root
 gui=$build/hushgate-gui/qt/hushgate-gui
+notify=$build/platform/hushgate-notify
+history=$root/var/mobile/Containers/Data/Application/com.apple.mobilephone/Documents/hushgate-history.txt
 
 pids=()
 cleanup() {
@@ -48,19 +50,38 @@ pids+=($!)
 exec 3> "$root/calls"
 
 calls=0
-# call NUMBER: one incoming call through the home screen; prints its outcome.
+# call NUMBER: one incoming call through the home screen; prints its row of
+# hushgate-report: what the home screen saw, and why from the block history.
 call() {
   calls=$((calls + 1))
-  local id="c$calls"
-  printf '{"call":"%s","status":4,"number":"%s","unique_id":"%s"}\n' "$id" "$1" "$id" >&3
+  local id="c$calls" event
+  event=$(printf '{"call":"%s","status":4,"number":"%s","unique_id":"%s"}' "$id" "$1" "$id")
+  # Registered before the call, so the announcement of its block record is not missed.
+  : > "$root/notified"
+  "$notify" wait com.tevrin.hushgate.mp-block-history-added 5 > "$root/notified" &
+  local listener=$!
+  pids+=($listener)
+  for _ in $(seq 100); do
+    grep -q ready "$root/notified" && break
+    sleep 0.05
+  done
+  printf '%s\n' "$event" >> "$root/calls.jsonl"
+  printf '%s\n' "$event" >&3
   local line=""
   for _ in $(seq 100); do
     line=$(grep -m1 "\"call\":\"$id\",\"status\":4" "$root/springboard.out" || true)
     [ -n "$line" ] && break
     sleep 0.05
   done
+  [[ $line == *'"disconnected"'* ]] || kill "$listener" 2>/dev/null || true
+  wait "$listener" 2>/dev/null || true
   printf '{"call":"%s","status":6}\n' "$id" >&3
-  echo "   call from $1: ${line:-no answer from the home screen}"
+  if [ -z "$line" ]; then
+    echo "   call from $1: no answer from the home screen"
+  else
+    "$build/tools/hushgate-report" calls "$root/calls.jsonl" "$history" < "$root/springboard.out" |
+      grep "^$id " | sed 's/^/   /'
+  fi
 }
 
 echo "== The settings window and the phone run on the device root $root"
@@ -88,4 +109,4 @@ if [ -t 0 ] && [ "${QT_QPA_PLATFORM:-}" != offscreen ]; then
   done
 fi
 echo "== The block history:"
-cat "$root/var/mobile/Containers/Data/Application/com.apple.mobilephone/Documents/hushgate-history.txt"
+cat "$history"

@@ -1,35 +1,69 @@
 // hushgate-report: readable summaries of what the simulated phone printed.
 //
-//   hushgate-report calls SCRIPT      < springboard host output
-//   hushgate-report recents RECENTS   < mobilephone host output
+//   hushgate-report calls SCRIPT [HISTORY] < springboard host output
+//   hushgate-report recents RECENTS        < mobilephone host output
 //
-// "calls" prints one row per screened call (its first event): the call, its
-// number from the call script, what became of it and the reason in words.
-// "recents" prints one row per recents row: the caller, whether it is marked
-// as blocked and the row actions.
+// "calls" joins what the home-screen host saw with why: one row per call (its
+// first event, the one that was screened) with its number from the call
+// script and, for a call the host saw disconnected, the reason and detail of
+// its record in the block history, found by the call's unique id as the host
+// derives it from the script. "recents" prints one row per recents row: the
+// caller, whether it is marked as blocked and the row actions.
 
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <map>
-#include <sstream>
+#include <set>
 #include <string>
+#include <variant>
 #include <vector>
 
-#include "statics/Preference.h"
+#include "hosts/springboard/call_script.h"
 #include "statics/atomic_file.h"
+#include "statics/contracts/block_record.h"
+#include "statics/history_file.h"
+#include "statics/json_document.h"
 #include "tools/screen_input.h"
 
 namespace {
 
+constexpr char kUsage[] =
+    "usage: hushgate-report calls SCRIPT [HISTORY] < springboard-output\n"
+    "       hushgate-report recents RECENTS < mobilephone-output\n"
+    "\n"
+    "calls    one row per call in the home-screen host's output, for its first\n"
+    "         event (the one that was screened): the call, its number in the\n"
+    "         call script SCRIPT, what became of it and why. A call the host saw\n"
+    "         disconnected is \"blocked\", with the reason and detail of its\n"
+    "         record in the block history file HISTORY (by default the one of\n"
+    "         the device root), found by the call's unique id (the script's\n"
+    "         \"unique_id\", else the call id; the last record of an id counts).\n"
+    "         Without a record it stays \"disconnected\": \"no history record\".\n"
+    "recents  one row per row of the Phone application host's output: the\n"
+    "         caller in the recents list RECENTS, whether the row is marked as\n"
+    "         blocked, and its actions.\n"
+    "\n"
+    "Input lines that are not JSON objects are skipped; a missing history file\n"
+    "holds no records.\n"
+    "\n"
+    "Exit status: 0 done, 1 SCRIPT or RECENTS cannot be read, 2 bad arguments.\n";
+
+// The JSON objects among the lines; other lines are skipped.
 std::vector<Json> readJsonLines(std::istream& in) {
   std::vector<Json> lines;
-  std::string line;
-  while (std::getline(in, line)) {
-    Json value = Json::parse(line, nullptr, /*allow_exceptions=*/false);
-    if (!value.is_discarded() && value.is_object()) lines.push_back(std::move(value));
+  for (std::string line; std::getline(in, line);) {
+    std::optional<Json> value = parseJsonDocument(line);
+    if (value && value->is_object()) lines.push_back(std::move(*value));
   }
   return lines;
+}
+
+// A member of an object; null when missing.
+const Json& member(const Json& object, const char* key) {
+  static const Json kNone;
+  const auto found = object.find(key);
+  return found == object.end() ? kNone : *found;
 }
 
 std::string text(const Json& value) {
@@ -38,54 +72,93 @@ std::string text(const Json& value) {
   return value.dump();
 }
 
-int reportCalls(const std::string& scriptPath) {
+// A call of the script as the host set it up for its first event.
+struct ScriptCall {
+  std::string number;
+  std::string uniqueId;
+};
+
+// The script's calls by call key; lines the host would skip are skipped.
+std::map<std::string, ScriptCall> readScriptCalls(std::istream& in) {
+  std::map<std::string, ScriptCall> calls;
+  std::string error;
+  for (std::string line; std::getline(in, line);) {
+    const auto parsed = springboard::parseScriptLine(line, &error);
+    const auto* event = parsed ? std::get_if<springboard::CallEvent>(&*parsed) : nullptr;
+    if (event == nullptr || calls.count(springboard::callKey(*event)) > 0) continue;
+    platform::TUCall call;
+    springboard::applyCallEvent(*event, /*newCall=*/true, call);
+    calls[springboard::callKey(*event)] = {call.handle ? call.handle->value : "",
+                                           call.uniqueProxyIdentifier};
+  }
+  return calls;
+}
+
+// The last record of each unique id in the history file (read with the
+// contract's reader); no records when the file cannot be read.
+std::map<std::string, BlockRecord> lastRecords(const std::string& historyPath) {
+  std::map<std::string, BlockRecord> records;
+  const std::string history = historyPath.empty() ? "" : readWholeFile(historyPath).value_or("");
+  for (BlockRecord& record : parseBlockHistory(history)) {
+    if (!record.uniqueId.empty()) records[record.uniqueId] = std::move(record);
+  }
+  return records;
+}
+
+int reportCalls(const std::string& scriptPath, const std::string& historyPath) {
   std::ifstream script(scriptPath);
   if (!script) {
     std::fprintf(stderr, "hushgate-report: cannot read %s\n", scriptPath.c_str());
-    return 2;
+    return 1;
   }
-  std::map<std::string, std::string> numbers;
-  for (const Json& event : readJsonLines(script)) {
-    const std::string call = event.contains("call") ? event["call"].dump() : "";
-    if (event.contains("number") && !numbers.count(call)) numbers[call] = text(event["number"]);
-  }
+  const std::map<std::string, ScriptCall> calls = readScriptCalls(script);
+  const std::map<std::string, BlockRecord> records = lastRecords(historyPath);
 
   std::printf("%-6s %-20s %-10s %s\n", "call", "number", "outcome", "reason");
-  std::map<std::string, bool> shown;
+  std::set<std::string> shown;
   for (const Json& line : readJsonLines(std::cin)) {
-    const std::string call = line.contains("call") ? line["call"].dump() : "";
-    if (shown[call]) continue;  // a call's first event is the one that was screened
-    shown[call] = true;
-    const std::string outcome = text(line.value("outcome", Json()));
-    const unsigned reason = line.value("reason", 0u);
-    std::string words =
-        outcome == "blocked" ? blockReasonWords(static_cast<BlockReason>(reason)) : "let through";
-    const std::string detail = text(line.value("detail", Json()));
-    if (!detail.empty()) words += " (" + detail + ")";
-    const std::string number = numbers.count(call) ? numbers[call] : "";
-    std::printf("%-6s %-20s %-10s %s\n", text(line["call"]).c_str(),
-                number.empty() ? "(none)" : number.c_str(), outcome.c_str(), words.c_str());
+    const Json& id = member(line, "call");
+    if (!shown.insert(id.dump()).second) continue;  // only a call's first event was screened
+    const auto found = calls.find(id.dump());
+    const ScriptCall call = found != calls.end() ? found->second : ScriptCall{};
+    std::string outcome = text(member(line, "outcome"));
+    std::string words = "let through";
+    if (outcome == "disconnected") {
+      const auto record = records.find(call.uniqueId);
+      words = "no history record";
+      if (record != records.end()) {
+        outcome = "blocked";
+        words = blockReasonWords(static_cast<BlockReason>(record->second.reason));
+        if (!record->second.detail.empty()) words += " (" + record->second.detail + ")";
+      }
+    }
+    std::printf("%-6s %-20s %-10s %s\n", text(id).c_str(),
+                call.number.empty() ? "(none)" : call.number.c_str(), outcome.c_str(),
+                words.c_str());
   }
   return 0;
 }
 
 int reportRecents(const std::string& recentsPath) {
   const std::optional<std::string> bytes = readWholeFile(recentsPath);
-  const Json recents = bytes ? Json::parse(*bytes, nullptr, false) : Json();
+  const Json recents = bytes ? parseJsonDocument(*bytes).value_or(Json()) : Json();
   if (!recents.is_array()) {
     std::fprintf(stderr, "hushgate-report: %s is not a recents list\n", recentsPath.c_str());
-    return 2;
+    return 1;
   }
   std::printf("%-4s %-18s %-8s %s\n", "row", "caller", "marked", "actions");
   for (const Json& line : readJsonLines(std::cin)) {
-    const size_t row = line.value("row", size_t{0});
+    const Json& rowValue = member(line, "row");
+    const size_t row = rowValue.is_number_unsigned() ? rowValue.get<size_t>() : 0;
     const Json entry = row < recents.size() ? recents[row] : Json::object();
     std::string actions;
-    for (const Json& title : line.value("actions", Json::array())) {
+    const Json& titles = member(line, "actions");
+    for (const Json& title : titles.is_array() ? titles : Json::array()) {
       actions += (actions.empty() ? "" : " ") + text(title);
     }
-    const bool marked = line.value("marked", false);
-    std::printf("%-4zu %-18s %-8s %s\n", row, text(entry.value("callerId", Json())).c_str(),
+    const bool marked = member(line, "marked") == true;
+    std::printf("%-4zu %-18s %-8s %s\n", row,
+                text(entry.is_object() ? member(entry, "callerId") : Json()).c_str(),
                 marked ? "blocked" : "-", actions.c_str());
   }
   return 0;
@@ -94,12 +167,15 @@ int reportRecents(const std::string& recentsPath) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string verb = argc > 1 ? argv[1] : "";
-  if (argc == 3 && verb == "calls") return reportCalls(argv[2]);
-  if (argc == 3 && verb == "recents") return reportRecents(argv[2]);
-  std::fputs(
-      "usage: hushgate-report calls SCRIPT < springboard-output\n"
-      "       hushgate-report recents RECENTS < mobilephone-output\n",
-      stderr);
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if ((args.size() == 2 || args.size() == 3) && args[0] == "calls") {
+    return reportCalls(args[1], args.size() == 3 ? args[2] : mpHistoryFilePathFromOutside());
+  }
+  if (args.size() == 2 && args[0] == "recents") return reportRecents(args[1]);
+  std::fputs(kUsage, stderr);
   return 2;
 }

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "statics/json_document.h"
+
 namespace springboard {
 
 namespace {
@@ -109,8 +111,8 @@ void applyText(const TextUpdate& update, std::optional<std::string>* field) {
 
 std::optional<ScriptLine> parseScriptLine(std::string_view text, std::string* error) {
   if (isBlank(text)) return BlankLine{};
-  const Json doc = Json::parse(text, nullptr, /*allow_exceptions=*/false);
-  if (doc.is_discarded() || !doc.is_object()) {
+  const Json doc = parseJsonDocument(text).value_or(nullptr);
+  if (!doc.is_object()) {
     *error = "not a JSON object";
     return std::nullopt;
   }

@@ -51,7 +51,8 @@ struct BlankLine {};
 
 using ScriptLine = std::variant<BlankLine, CallEvent, Sleep>;
 
-// One line of a script; nullopt with the reason in *error for a bad line.
+// One line of a script; nullopt with the reason in *error for a bad line
+// (also one nested deeper than kMaxJsonDepth, statics/json_document.h).
 std::optional<ScriptLine> parseScriptLine(std::string_view text, std::string* error);
 
 // The key that tells calls apart: the id's JSON text.

@@ -4,9 +4,7 @@
 
 #include "hosts/common/json_output.h"
 #include "hosts/common/line_reader.h"
-#include "hosts/springboard/history_lookup.h"
 #include "platform/dispatch.h"
-#include "platform/notify.h"
 #include "platform/springboard.h"
 #include "platform/ui_application.h"
 
@@ -35,11 +33,10 @@ Class hostClass(const char* name) {
 }  // namespace
 
 SpringBoardHost::SpringBoardHost(std::FILE* out)
-    : out_(out), mainThread_(std::this_thread::get_id()), historyPath_(historyFilePath()) {}
+    : out_(out), mainThread_(std::this_thread::get_id()) {}
 
 SpringBoardHost::~SpringBoardHost() {
   platform::TUCallCenter::sharedInstance().setDisconnectHandler(nullptr);
-  if (historyToken_ >= 0) platform::notify_cancel(historyToken_);
 }
 
 void SpringBoardHost::registerClasses() {
@@ -68,14 +65,6 @@ void SpringBoardHost::registerClasses() {
           });
         }
       });
-  if (platform::notify_register_dispatch(kMPBlockHistoryAddedNotification, &historyToken_,
-                                         platform::mainQueue(), [this](int) {
-                                           if (historyWait_) checkHistory(false);
-                                         }) != platform::NOTIFY_STATUS_OK) {
-    historyToken_ = -1;
-    std::fprintf(stderr, "springboard: cannot register for %s; blocked calls will show no reason\n",
-                 kMPBlockHistoryAddedNotification);
-  }
 }
 
 void SpringBoardHost::finishLaunching() {
@@ -109,7 +98,7 @@ void SpringBoardHost::endOfInput() {
 void SpringBoardHost::pump() {
   if (pumping_) return;  // a delivery in progress picks up the new work
   pumping_ = true;
-  while (!sleeping_ && !historyWait_) {
+  while (!sleeping_) {
     if (!telephonyEvents_.empty()) {
       Event event = std::move(telephonyEvents_.front());
       telephonyEvents_.pop_front();
@@ -121,7 +110,12 @@ void SpringBoardHost::pump() {
       lines_.pop_front();
       handleLine(line);
     } else {
-      if (inputEnded_) finished_ = true;
+      if (inputEnded_ && !draining_) {
+        draining_ = true;
+        platform::globalQueue().async([finished = finished_] {
+          platform::mainQueue().async([finished] { *finished = true; });
+        });
+      }
       break;
     }
   }
@@ -158,7 +152,6 @@ void SpringBoardHost::handleLine(const std::optional<std::string>& line) {
 }
 
 void SpringBoardHost::deliver(const Event& event) {
-  const std::uintmax_t historySize = historyFileSize(historyPath_);
   platform::NSNotification notification{kCallStatusChanged, event.call};
   delivery_ = Delivery{event.call};
   platform::objc_msgSend<void, platform::NSNotification*>(
@@ -166,21 +159,7 @@ void SpringBoardHost::deliver(const Event& event) {
       &notification);
   const Delivery done = *delivery_;
   delivery_.reset();
-
-  if (done.hostHandlerRan) {
-    report(event, "passed", 0, "");
-  } else if (!done.disconnected) {
-    report(event, "swallowed", 0, "");
-  } else {
-    historyWait_ =
-        HistoryWait{event, event.call->uniqueProxyIdentifier, historySize, ++waitGeneration_};
-    const unsigned generation = historyWait_->generation;
-    platform::mainQueue().after(kHistoryWait, [this, generation] {
-      if (historyWait_ && historyWait_->generation == generation) checkHistory(true);
-    });
-    // The record may be there already; otherwise its notification will come.
-    checkHistory(false);
-  }
+  report(event, done.hostHandlerRan ? "passed" : done.disconnected ? "disconnected" : "swallowed");
 }
 
 void SpringBoardHost::onDisconnect(const platform::TUCallRef& call) {
@@ -195,28 +174,11 @@ void SpringBoardHost::onDisconnect(const platform::TUCallRef& call) {
   telephonyEvents_.push_back(Event{call, id, 6});
 }
 
-void SpringBoardHost::checkHistory(bool last) {
-  const std::optional<HistoryRecord> record =
-      findHistoryRecord(historyPath_, historyWait_->uniqueId, historyWait_->from);
-  if (!record && !last) return;
-  const Event event = historyWait_->event;
-  historyWait_.reset();
-  if (record) {
-    report(event, "blocked", record->reason, record->detail);
-  } else {
-    report(event, "blocked", 0, "no history record");
-  }
-  pump();
-}
-
-void SpringBoardHost::report(const Event& event, const char* outcome, long long reason,
-                             const std::string& detail) {
+void SpringBoardHost::report(const Event& event, const char* outcome) {
   nlohmann::ordered_json line;
   line["call"] = event.id;
   line["status"] = event.status;
   line["outcome"] = outcome;
-  line["reason"] = reason;
-  line["detail"] = detail;
   hosts::printJsonLine(out_, line);
 }
 

@@ -6,18 +6,21 @@
 //
 // Events are delivered one at a time, in script order; a call disconnected
 // during a delivery has its status 6 event delivered next, before the rest of
-// the script. Each delivered event is reported as one JSON line:
-//   {"call": ID, "status": N, "outcome": "passed"|"swallowed"|"blocked",
-//    "reason": CODE, "detail": TEXT}
-// "passed": the host's own handler ran. "blocked": it did not, and the call
-// was disconnected during the delivery; reason and detail then come from the
-// call's record in the block history, waited for (up to kHistoryWait) through
-// the notification kMPBlockHistoryAddedNotification; without a
-// record: 0 and "no history record". "swallowed": neither.
+// the script. Each delivered event is reported as one JSON line of what the
+// host saw:
+//   {"call": ID, "status": N, "outcome": "passed"|"swallowed"|"disconnected"}
+// "passed": the host's own handler ran. "disconnected": it did not, and the
+// call was disconnected during the delivery. "swallowed": neither. Why a
+// call was disconnected is the tweak's business: its block history
+// (hushgate-report joins the two).
+//
+// At the end of input the host ends once the tasks queued on the global queue
+// before then have started (the queue starts tasks in order, and the platform
+// lets running tasks finish at exit), so work that an injected library queued
+// for an event, such as a block record, is not dropped because the script
+// ended.
 #pragma once
 
-#include <chrono>
-#include <cstdint>
 #include <cstdio>
 #include <deque>
 #include <map>
@@ -37,7 +40,6 @@
 namespace springboard {
 
 inline constexpr const char* kBundleIdentifier = kSpringBoardBundleIdentifier;
-inline constexpr std::chrono::seconds kHistoryWait(3);
 
 class SpringBoardHost {
  public:
@@ -47,8 +49,8 @@ class SpringBoardHost {
   SpringBoardHost(const SpringBoardHost&) = delete;
   SpringBoardHost& operator=(const SpringBoardHost&) = delete;
 
-  // Registers the classes, takes over TUCallCenter's disconnects and
-  // registers for the history notification. Before injection.
+  // Registers the classes and takes over TUCallCenter's disconnects. Before
+  // injection.
   void registerClasses();
   // Sends applicationDidFinishLaunching: to the application object.
   void finishLaunching();
@@ -58,7 +60,7 @@ class SpringBoardHost {
   void endOfInput();
 
   // The script has ended and all its work is done.
-  bool finished() const { return finished_; }
+  bool finished() const { return *finished_; }
   // Some line was bad (reported on stderr and skipped).
   bool hadBadLines() const { return badLines_ > 0; }
 
@@ -73,12 +75,6 @@ class SpringBoardHost {
     bool hostHandlerRan = false;
     bool disconnected = false;
   };
-  struct HistoryWait {
-    Event event;
-    std::string uniqueId;
-    std::uintmax_t from = 0;
-    unsigned generation = 0;
-  };
 
   // The host's own methods.
   static void applicationDidFinishLaunching(platform::id self, platform::SEL cmd,
@@ -90,29 +86,25 @@ class SpringBoardHost {
   void handleLine(const std::optional<std::string>& line);
   void deliver(const Event& event);
   void onDisconnect(const platform::TUCallRef& call);
-  void checkHistory(bool last);
-  void report(const Event& event, const char* outcome, long long reason, const std::string& detail);
+  void report(const Event& event, const char* outcome);
 
   std::FILE* out_;
   std::thread::id mainThread_;
   std::shared_ptr<platform::NSObject> application_;
   std::shared_ptr<platform::NSObject> telephonyManager_;
-  std::string historyPath_;
-  int historyToken_ = -1;
 
   std::map<std::string, Event> calls_;        // by call key; status unused
   std::set<const platform::TUCall*> ending_;  // disconnected, status 6 not yet delivered
   std::deque<Event> telephonyEvents_;         // delivered before further script lines
   std::deque<std::optional<std::string>> lines_;
   std::optional<Delivery> delivery_;
-  std::optional<HistoryWait> historyWait_;
-  unsigned waitGeneration_ = 0;
   int lineNumber_ = 0;
   int badLines_ = 0;
   bool inputEnded_ = false;
   bool sleeping_ = false;
+  bool draining_ = false;  // input ended; waiting for the global queue to catch up
   bool pumping_ = false;
-  bool finished_ = false;
+  std::shared_ptr<bool> finished_ = std::make_shared<bool>(false);  // set on the main queue
 };
 
 }  // namespace springboard

@@ -24,6 +24,7 @@ springboard=$build/hosts/springboard
 gui=$build/hushgate-gui/qt/hushgate-gui
 mobilephone=$build/hosts/mobilephone
 notify=$build/platform/hushgate-notify
+report=$build/tools/hushgate-report
 documents=$root/var/mobile/Containers/Data/Application/com.apple.mobilephone/Documents
 history=$documents/hushgate-history.txt
 pref=$root/var/mobile/hushgate/hushgate-pref.json
@@ -50,14 +51,38 @@ wait_for() {
 }
 
 # start_springboard: the home-screen host reading call events from a pipe
-# that stays open; events are sent with `send`.
+# that stays open; events are sent with `send`, which also keeps them as the
+# script that hushgate-report reads.
 start_springboard() {
   mkfifo "$root/calls"
   "$springboard" < "$root/calls" > "$root/springboard.out" 2> "$root/springboard.err" &
   pids+=($!)
   exec 3> "$root/calls"
 }
-send() { printf '%s\n' "$1" >&3; }
+send() {
+  printf '%s\n' "$1" >> "$root/script.jsonl"
+  printf '%s\n' "$1" >&3
+}
+
+# listen, then heard: waits for the tweak to announce a block record written
+# after listen (registered before the call that is blocked is sent).
+listen() {
+  : > "$root/notified"
+  "$notify" wait com.tevrin.hushgate.mp-block-history-added 10 > "$root/notified" &
+  listener=$!
+  pids+=($listener)
+  wait_for "$root/notified" '^ready$'
+}
+heard() { wait "$listener" || fail "no block record announced"; }
+
+# reason_is CALL WORDS: hushgate-report's row of CALL, the host's output
+# joined with the history, gives WORDS as the reason.
+reason_is() {
+  local row
+  row=$("$report" calls "$root/script.jsonl" "$history" < "$root/springboard.out" |
+    grep "^$1 " || true)
+  [[ $row == *"$2"* ]] || fail "call $1: '$row' does not say '$2'"
+}
 
 rules() { write_atomically "$pref" "$1"; }
 
@@ -76,10 +101,12 @@ JSON
       fail "row 0 should start unmarked: $(cat "$root/mobilephone.out")"
 
     start_springboard
+    listen
     send '{"call":"a","status":4,"number":"95555","unique_id":"call-a"}'
-    wait_for "$root/springboard.out" '"call":"a","status":4,"outcome":"blocked","reason":4'
+    wait_for "$root/springboard.out" '"call":"a","status":4,"outcome":"disconnected"'
     wait_for "$root/springboard.out" '"call":"a","status":6,"outcome":"swallowed"'
-    grep -q '"u":"call-a"' "$history" || fail "no history record: $(cat "$history")"
+    heard
+    reason_is a 'blocked: blacklist'
     # The Phone application reloads on the notification and marks the row.
     wait_for "$root/mobilephone.out" '"row":0,"marked":true,"actions":\["🗑"\]'
     tail -n 2 "$root/mobilephone.out" | grep -q '"row":1,"marked":false' ||
@@ -98,8 +125,11 @@ JSON
     rules '{"enabled":true,"blacklist":[["170*","^170\\d*$",""]]}'
     "$notify" post com.tevrin.hushgate.preference-updated
     sleep 1
+    listen
     send '{"call":"b","status":4,"number":"17012345678"}'
-    wait_for "$root/springboard.out" '"call":"b","status":4,"outcome":"blocked","reason":4'
+    wait_for "$root/springboard.out" '"call":"b","status":4,"outcome":"disconnected"'
+    heard
+    reason_is b 'blocked: blacklist'
 
     # Switched off again: the next call passes.
     rules '{"blacklist":[["170*","^170\\d*$",""]]}'
@@ -112,22 +142,29 @@ JSON
   replaced_history_keeps_every_record)
     rules '{"enabled":true,"blacklist":[["400*","^400\\d*$",""]]}'
     start_springboard
+    listen
     send '{"call":"a","status":4,"number":"4001","unique_id":"u-a"}'
     wait_for "$root/springboard.out" '"call":"a","status":6,"outcome":"swallowed"'
+    heard  # u-a is written before the file is replaced
 
     # The settings application rewrites the file (keeping one old record and
     # dropping u-a) but the announcement has not arrived yet.
     kept='{"d":1,"p":"123","r":4,"rd":"","u":"kept"}'
     write_atomically "$history" "$kept"$'\n'
+    listen
     send '{"call":"b","status":4,"number":"4002","unique_id":"u-b"}'
-    wait_for "$root/springboard.out" '"call":"b","status":4,"outcome":"blocked","reason":4'
+    wait_for "$root/springboard.out" '"call":"b","status":4,"outcome":"disconnected"'
+    heard
 
     # Now with the announcement, as the settings application sends it.
     write_atomically "$history" "$(cat "$history")"$'\n'
     "$notify" post com.tevrin.hushgate.mp-history-file-changed
     sleep 0.3
+    listen
     send '{"call":"c","status":4,"number":"4003","unique_id":"u-c"}'
-    wait_for "$root/springboard.out" '"call":"c","status":4,"outcome":"blocked","reason":4'
+    wait_for "$root/springboard.out" '"call":"c","status":4,"outcome":"disconnected"'
+    heard
+    reason_is c 'blocked: blacklist'
 
     expected=$'kept\nu-b\nu-c'
     actual=$(grep -o '"u":"[^"]*"' "$history" | sed 's/"u":"\(.*\)"/\1/')
@@ -194,9 +231,11 @@ JSON
     wait_for "$root/gui.out" '^added to the blacklist$'
     grep -q '13912345678' "$pref" || fail "entry not saved: $(cat "$pref")"
     sleep 1  # the announcement reaches the home screen
+    listen
     send '{"call":"b","status":4,"number":"13912345678","unique_id":"call-b"}'
-    wait_for "$root/springboard.out" '"call":"b","status":4,"outcome":"blocked","reason":4'
-    wait_for "$history" '"p":"13912345678","r":4'
+    wait_for "$root/springboard.out" '"call":"b","status":4,"outcome":"disconnected"'
+    heard
+    reason_is b 'blocked: blacklist'
     # Handling it again adds nothing.
     "$gui" --handle-url 'hushgate://add_to_blacklist/?number=%2B8613912345678' | grep -qx 'already in the blacklist' ||
       fail "a second add was not refused"
@@ -223,8 +262,11 @@ JSON
     wait_for "$pref" '"95188"'
     sleep 1  # the announcement reaches the home screen
     kill -0 "$gui_pid" || fail "the running instance ended"
+    listen
     send '{"call":"a","status":4,"number":"95188","unique_id":"call-a"}'
-    wait_for "$root/springboard.out" '"call":"a","status":4,"outcome":"blocked","reason":4'
+    wait_for "$root/springboard.out" '"call":"a","status":4,"outcome":"disconnected"'
+    heard
+    reason_is a 'blocked: blacklist'
     ;;
 
   installed_settings_program)

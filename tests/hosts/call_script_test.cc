@@ -4,9 +4,6 @@
 
 #include <string>
 
-#include "hosts/springboard/history_lookup.h"
-#include "support/temp_root.h"
-
 namespace springboard {
 namespace {
 
@@ -25,6 +22,10 @@ TEST(CallScriptTest, LinesAreEventsPausesOrBlank) {
   EXPECT_EQ(std::get<Sleep>(*sleep).duration, std::chrono::milliseconds(3));
   EXPECT_EQ(callKey(event(R"({"call": 1, "status": 4})")), "1");
   EXPECT_EQ(callKey(event(R"({"call": "1", "status": 4})")), "\"1\"");
+  // Nested deeper than any document is read: refused, not recursed into.
+  const std::string deep = std::string(600, '[') + std::string(600, ']');
+  EXPECT_FALSE(parseScriptLine(R"({"call": 1, "status": 4, "x": )" + deep + "}", &error));
+  EXPECT_EQ(error, "not a JSON object");
 }
 
 TEST(CallScriptTest, NewCallsGetDefaultsAndLaterEventsKeepFields) {
@@ -56,48 +57,6 @@ TEST(CallScriptTest, NewCallsGetDefaultsAndLaterEventsKeepFields) {
   EXPECT_FALSE(outgoing.isIncoming);
   EXPECT_EQ(outgoing.uniqueProxyIdentifier, "U");
   EXPECT_FALSE(outgoing.handle);
-}
-
-TEST(HistoryLookupTest, FindsTheFirstRecordAfterTheOffset) {
-  testing_support::TempDeviceRoot root;
-  const std::string path = root.at("/history.txt");
-  const std::string first = R"({"u":"a","r":2,"rd":""})"
-                            "\n";
-  root.write("/history.txt", first +
-                                 "\n"
-                                 "not json\n"
-                                 R"({"u":"a","r":"4"})"
-                                 "\n"
-                                 R"({"r":5,"u":"a","rd":"标签","x":1})"
-                                 "\n"
-                                 R"({"u":"b","r":99})"
-                                 "\n"
-                                 R"({"u":"a","r":1)");  // torn last line
-  EXPECT_EQ(historyFileSize(path), root.read("/history.txt").size());
-  EXPECT_EQ(historyFileSize(root.at("/missing")), 0u);
-
-  const auto whole = findHistoryRecord(path, "a", 0);
-  ASSERT_TRUE(whole);
-  EXPECT_EQ(whole->reason, 2);
-
-  // A reason given as text reads as its number, as every reader reads it.
-  const auto later = findHistoryRecord(path, "a", first.size());
-  ASSERT_TRUE(later);
-  EXPECT_EQ(later->reason, 4);
-  EXPECT_EQ(later->detail, "");
-
-  // An offset inside a line starts at the next one.
-  EXPECT_EQ(findHistoryRecord(path, "a", 3)->reason, 4);
-  const auto noDetail = findHistoryRecord(path, "b", 0);
-  ASSERT_TRUE(noDetail);
-  EXPECT_EQ(noDetail->detail, "");
-  EXPECT_FALSE(findHistoryRecord(path, "c", 0));
-  EXPECT_FALSE(findHistoryRecord(root.at("/missing"), "a", 0));
-
-  // A file shorter than the offset was replaced: it is read from the start.
-  root.write("/history.txt", R"({"u":"c","r":3})"
-                             "\n");
-  EXPECT_EQ(findHistoryRecord(path, "c", 1000)->reason, 3);
 }
 
 }  // namespace
