@@ -54,19 +54,22 @@ class TemporaryFile {
 
 }  // namespace
 
-std::optional<std::string> readWholeFile(const std::string& path) {
+std::optional<std::string> readWholeFile(const std::string& path, size_t limit) {
   platform::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (!fd.valid()) return std::nullopt;
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  if (info.st_size < 0 || static_cast<uint64_t>(info.st_size) > limit) return std::nullopt;
   std::string bytes;
-  if (info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
+  bytes.reserve(static_cast<size_t>(info.st_size));
   char buffer[65536];
   for (;;) {
     const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return std::nullopt;
     if (n == 0) break;
+    // The file may grow while it is read.
+    if (bytes.size() + static_cast<size_t>(n) > limit) return std::nullopt;
     bytes.append(buffer, static_cast<size_t>(n));
   }
   return bytes;

@@ -81,9 +81,8 @@ struct ScriptCall {
 // The script's calls by call key; lines the host would skip are skipped.
 std::map<std::string, ScriptCall> readScriptCalls(std::istream& in) {
   std::map<std::string, ScriptCall> calls;
-  std::string error;
   for (std::string line; std::getline(in, line);) {
-    const auto parsed = springboard::parseScriptLine(line, &error);
+    const auto parsed = springboard::parseScriptLine(line);
     const auto* event = parsed ? std::get_if<springboard::CallEvent>(&*parsed) : nullptr;
     if (event == nullptr || calls.count(springboard::callKey(*event)) > 0) continue;
     platform::TUCall call;

@@ -129,12 +129,11 @@ int main(int argc, char** argv) {
       parseOptions(std::vector<std::string>(argv + 1, argv + argc), &status);
   if (!options) return status;
 
-  std::string error;
   std::vector<std::string> skipped;
-  std::optional<std::vector<mobilephone::RecentsEntry>> entries =
-      mobilephone::readRecentsFile(options->recentsPath, &error, &skipped);
+  Result<std::vector<mobilephone::RecentsEntry>> entries =
+      mobilephone::readRecentsFile(options->recentsPath, &skipped);
   if (!entries) {
-    std::fprintf(stderr, "mobilephone: %s\n", error.c_str());
+    std::fprintf(stderr, "mobilephone: %s\n", entries.error().c_str());
     return 1;
   }
   for (const std::string& message : skipped) {

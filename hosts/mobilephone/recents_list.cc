@@ -1,10 +1,9 @@
 #include "hosts/mobilephone/recents_list.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 #include <nlohmann/json.hpp>
+
+#include "statics/atomic_file.h"
+#include "statics/json_document.h"
 
 namespace mobilephone {
 
@@ -12,51 +11,30 @@ namespace {
 
 using Json = nlohmann::json;
 
-constexpr std::uintmax_t kMaxFileSize = 64u << 20;
-
-// The entry for one element; nullopt with the reason in *error.
-std::optional<RecentsEntry> parseEntry(const Json& element, std::string* error) {
-  if (!element.is_object()) {
-    *error = "not an object";
-    return std::nullopt;
-  }
+// The entry for one element, or why it is left out.
+Result<RecentsEntry> parseEntry(const Json& element) {
+  if (!element.is_object()) return fail("not an object");
   auto call = std::make_shared<platform::CHRecentCall>();
   RecentsEntry entry{call, ""};
   for (const auto& [key, value] : element.items()) {
     if (key == "callStatus") {
-      if (!value.is_number_integer()) {
-        *error = "\"callStatus\" must be an integer";
-        return std::nullopt;
-      }
+      if (!value.is_number_integer()) return fail("\"callStatus\" must be an integer");
       call->callStatus = value.get<platform::NSInteger>();
     } else if (key == "uniqueId" || key == "callerLabel") {
-      if (!value.is_string()) {
-        *error = "\"" + key + "\" must be a string";
-        return std::nullopt;
-      }
+      if (!value.is_string()) return fail("\"" + key + "\" must be a string");
       (key == "uniqueId" ? call->uniqueId : entry.callerLabel) = value.get<std::string>();
     } else if (key == "callerId") {
       if (!value.is_string() && !value.is_null()) {
-        *error = "\"callerId\" must be a string or null";
-        return std::nullopt;
+        return fail("\"callerId\" must be a string or null");
       }
       if (value.is_string()) call->callerId = value.get<std::string>();
     } else if (key == "callOccurrences") {
-      if (!value.is_array()) {
-        *error = "\"callOccurrences\" must be an array";
-        return std::nullopt;
-      }
+      if (!value.is_array()) return fail("\"callOccurrences\" must be an array");
       for (const Json& occurrence : value) {
+        if (!occurrence.is_object()) return fail("each of \"callOccurrences\" must be an object");
         std::map<std::string, std::string> fields;
-        if (!occurrence.is_object()) {
-          *error = "each of \"callOccurrences\" must be an object";
-          return std::nullopt;
-        }
         for (const auto& [name, text] : occurrence.items()) {
-          if (!text.is_string()) {
-            *error = "occurrence member \"" + name + "\" must be a string";
-            return std::nullopt;
-          }
+          if (!text.is_string()) return fail("occurrence member \"" + name + "\" must be a string");
           fields[name] = text.get<std::string>();
         }
         call->callOccurrences.push_back(std::move(fields));
@@ -68,53 +46,32 @@ std::optional<RecentsEntry> parseEntry(const Json& element, std::string* error) 
 
 }  // namespace
 
-std::optional<std::vector<RecentsEntry>> parseRecentsList(std::string_view text, std::string* error,
-                                                          std::vector<std::string>* skipped) {
-  const Json doc = Json::parse(text, nullptr, /*allow_exceptions=*/false);
-  if (doc.is_discarded()) {
-    *error = "not JSON";
-    return std::nullopt;
-  }
-  if (!doc.is_array()) {
-    *error = "not a JSON array";
-    return std::nullopt;
-  }
+Result<std::vector<RecentsEntry>> parseRecentsList(std::string_view text,
+                                                   std::vector<std::string>* skipped) {
+  const std::optional<Json> doc = parseJsonDocument(text);
+  if (!doc) return fail("not JSON");
+  if (!doc->is_array()) return fail("not a JSON array");
   std::vector<RecentsEntry> entries;
-  for (size_t i = 0; i < doc.size(); ++i) {
-    std::string reason;
-    std::optional<RecentsEntry> entry = parseEntry(doc[i], &reason);
+  for (size_t i = 0; i < doc->size(); ++i) {
+    Result<RecentsEntry> entry = parseEntry((*doc)[i]);
     if (entry) {
-      entries.push_back(std::move(*entry));
+      entries.push_back(std::move(entry).value());
     } else {
-      skipped->push_back("entry " + std::to_string(i) + ": " + reason);
+      skipped->push_back("entry " + std::to_string(i) + ": " + entry.error());
     }
   }
   return entries;
 }
 
-std::optional<std::vector<RecentsEntry>> readRecentsFile(const std::string& path,
-                                                         std::string* error,
-                                                         std::vector<std::string>* skipped) {
-  std::error_code ignored;
-  std::ifstream in(path, std::ios::binary);
-  if (!in || std::filesystem::is_directory(path, ignored)) {
-    *error = "cannot open " + path;
-    return std::nullopt;
+Result<std::vector<RecentsEntry>> readRecentsFile(const std::string& path,
+                                                  std::vector<std::string>* skipped) {
+  const std::optional<std::string> text = readWholeFile(path, kMaxJsonDocumentSize);
+  if (!text) {
+    return fail("cannot open " + path +
+                " (missing, unreadable, not a regular file or larger than " +
+                std::to_string(kMaxJsonDocumentSize >> 20) + " MiB)");
   }
-  std::string text;
-  char chunk[65536];
-  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-    text.append(chunk, static_cast<size_t>(in.gcount()));
-    if (text.size() > kMaxFileSize) {
-      *error = path + " is larger than 64 MiB";
-      return std::nullopt;
-    }
-  }
-  if (in.bad()) {
-    *error = "cannot read " + path;
-    return std::nullopt;
-  }
-  return parseRecentsList(text, error, skipped);
+  return parseRecentsList(*text, skipped);
 }
 
 }  // namespace mobilephone

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/phone.h"
+#include "statics/result.h"
 
 namespace mobilephone {
 
@@ -23,17 +24,16 @@ struct RecentsEntry {
   std::string callerLabel;
 };
 
-// The entries of a recents document. A document that is not a JSON array
-// gives nullopt with the reason in *error. An entry that is not an object or
-// has a member of the wrong type is left out, with a message that names it
-// in *skipped.
-std::optional<std::vector<RecentsEntry>> parseRecentsList(std::string_view text, std::string* error,
-                                                          std::vector<std::string>* skipped);
+// The entries of a recents document, or why it is none (not a JSON array,
+// or nested or sized beyond what statics/json_document.h reads). An entry
+// that is not an object or has a member of the wrong type is left out, with
+// a message that names it in *skipped.
+Result<std::vector<RecentsEntry>> parseRecentsList(std::string_view text,
+                                                   std::vector<std::string>* skipped);
 
-// Reads and parses a recents file; nullopt with the reason in *error when it
-// cannot be read (or is larger than 64 MiB) or is not an array.
-std::optional<std::vector<RecentsEntry>> readRecentsFile(const std::string& path,
-                                                         std::string* error,
-                                                         std::vector<std::string>* skipped);
+// Reads and parses a recents file (a regular file of at most
+// kMaxJsonDocumentSize bytes).
+Result<std::vector<RecentsEntry>> readRecentsFile(const std::string& path,
+                                                  std::vector<std::string>* skipped);
 
 }  // namespace mobilephone

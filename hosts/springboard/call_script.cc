@@ -21,86 +21,75 @@ bool isBlank(std::string_view text) {
   return true;
 }
 
-bool readText(const Json& value, const std::string& key, TextUpdate* out, std::string* error) {
+Status readText(const Json& value, const std::string& key, TextUpdate* out) {
   if (value.is_null()) {
     *out = std::optional<std::string>();
   } else if (value.is_string()) {
     *out = value.get<std::string>();
   } else {
-    *error = "\"" + key + "\" must be a string or null";
-    return false;
+    return fail("\"" + key + "\" must be a string or null");
   }
-  return true;
+  return {};
 }
 
-bool readBool(const Json& value, const std::string& key, std::optional<bool>* out,
-              std::string* error) {
-  if (!value.is_boolean()) {
-    *error = "\"" + key + "\" must be true or false";
-    return false;
-  }
+Status readBool(const Json& value, const std::string& key, std::optional<bool>* out) {
+  if (!value.is_boolean()) return fail("\"" + key + "\" must be true or false");
   *out = value.get<bool>();
-  return true;
+  return {};
 }
 
-std::optional<ScriptLine> parseSleep(const Json& doc, std::string* error) {
-  if (doc.size() != 1) {
-    *error = "a \"sleep\" line has no other members";
-    return std::nullopt;
-  }
+Result<ScriptLine> parseSleep(const Json& doc) {
+  if (doc.size() != 1) return fail("a \"sleep\" line has no other members");
   const Json& value = doc["sleep"];
   if (!value.is_number() || !std::isfinite(value.get<double>()) || value.get<double>() < 0 ||
       value.get<double>() > kMaxSleepMilliseconds) {
-    *error = "\"sleep\" must be a number of milliseconds from 0 to a day";
-    return std::nullopt;
+    return fail("\"sleep\" must be a number of milliseconds from 0 to a day");
   }
-  return Sleep{
-      std::chrono::milliseconds(static_cast<long long>(std::llround(value.get<double>())))};
+  return ScriptLine(
+      Sleep{std::chrono::milliseconds(static_cast<long long>(std::llround(value.get<double>())))});
 }
 
-std::optional<ScriptLine> parseCallEvent(const Json& doc, std::string* error) {
-  CallEvent event;
-  if (!doc.contains("call")) {
-    *error = "a call event needs \"call\"";
-    return std::nullopt;
-  }
-  if (!doc.contains("status")) {
-    *error = "a call event needs \"status\"";
-    return std::nullopt;
-  }
-  for (const auto& [key, value] : doc.items()) {
-    bool ok = true;
-    if (key == "call") {
-      ok = value.is_string() || value.is_number_integer();
-      if (!ok) *error = "\"call\" must be a string or an integer";
-      event.call = value;
-    } else if (key == "status") {
-      ok = value.is_number_integer() && value.get<long long>() >= std::numeric_limits<int>::min() &&
-           value.get<long long>() <= std::numeric_limits<int>::max();
-      if (!ok) *error = "\"status\" must be an integer";
-      if (ok) event.status = value.get<int>();
-    } else if (key == "incoming") {
-      ok = readBool(value, key, &event.incoming, error);
-    } else if (key == "system_blocked") {
-      ok = readBool(value, key, &event.systemBlocked, error);
-    } else if (key == "unique_id") {
-      ok = value.is_string();
-      if (!ok) *error = "\"unique_id\" must be a string";
-      if (ok) event.uniqueId = value.get<std::string>();
-    } else if (key == "number") {
-      ok = readText(value, key, &event.number, error);
-    } else if (key == "contact") {
-      ok = readText(value, key, &event.contact, error);
-    } else if (key == "label") {
-      ok = readText(value, key, &event.label, error);
-    } else if (key == "display_name") {
-      ok = readText(value, key, &event.displayName, error);
-    } else if (key == "caller_name") {
-      ok = readText(value, key, &event.callerName, error);
+Status readMember(const std::string& key, const Json& value, CallEvent& event) {
+  if (key == "call") {
+    if (!value.is_string() && !value.is_number_integer()) {
+      return fail("\"call\" must be a string or an integer");
     }
-    if (!ok) return std::nullopt;
+    event.call = value;
+  } else if (key == "status") {
+    if (!value.is_number_integer() || value.get<long long>() < std::numeric_limits<int>::min() ||
+        value.get<long long>() > std::numeric_limits<int>::max()) {
+      return fail("\"status\" must be an integer");
+    }
+    event.status = value.get<int>();
+  } else if (key == "incoming") {
+    return readBool(value, key, &event.incoming);
+  } else if (key == "system_blocked") {
+    return readBool(value, key, &event.systemBlocked);
+  } else if (key == "unique_id") {
+    if (!value.is_string()) return fail("\"unique_id\" must be a string");
+    event.uniqueId = value.get<std::string>();
+  } else if (key == "number") {
+    return readText(value, key, &event.number);
+  } else if (key == "contact") {
+    return readText(value, key, &event.contact);
+  } else if (key == "label") {
+    return readText(value, key, &event.label);
+  } else if (key == "display_name") {
+    return readText(value, key, &event.displayName);
+  } else if (key == "caller_name") {
+    return readText(value, key, &event.callerName);
   }
-  return event;
+  return {};
+}
+
+Result<ScriptLine> parseCallEvent(const Json& doc) {
+  if (!doc.contains("call")) return fail("a call event needs \"call\"");
+  if (!doc.contains("status")) return fail("a call event needs \"status\"");
+  CallEvent event;
+  for (const auto& [key, value] : doc.items()) {
+    if (Status read = readMember(key, value, event); !read) return fail(read.error());
+  }
+  return ScriptLine(std::move(event));
 }
 
 void applyText(const TextUpdate& update, std::optional<std::string>* field) {
@@ -109,15 +98,12 @@ void applyText(const TextUpdate& update, std::optional<std::string>* field) {
 
 }  // namespace
 
-std::optional<ScriptLine> parseScriptLine(std::string_view text, std::string* error) {
-  if (isBlank(text)) return BlankLine{};
+Result<ScriptLine> parseScriptLine(std::string_view text) {
+  if (isBlank(text)) return ScriptLine(BlankLine{});
   const Json doc = parseJsonDocument(text).value_or(nullptr);
-  if (!doc.is_object()) {
-    *error = "not a JSON object";
-    return std::nullopt;
-  }
-  if (doc.contains("sleep")) return parseSleep(doc, error);
-  return parseCallEvent(doc, error);
+  if (!doc.is_object()) return fail("not a JSON object");
+  if (doc.contains("sleep")) return parseSleep(doc);
+  return parseCallEvent(doc);
 }
 
 std::string callKey(const CallEvent& event) {
@@ -126,7 +112,7 @@ std::string callKey(const CallEvent& event) {
 
 void applyCallEvent(const CallEvent& event, bool newCall, platform::TUCall& call) {
   if (newCall) {
-    call.isIncoming = event.status == 4;
+    call.isIncoming = event.status == platform::kTUCallStatusRinging;
     call.uniqueProxyIdentifier =
         event.call.is_string() ? event.call.get<std::string>() : event.call.dump();
   }

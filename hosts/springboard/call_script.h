@@ -24,6 +24,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/telephony.h"
+#include "statics/result.h"
 
 namespace springboard {
 
@@ -51,9 +52,9 @@ struct BlankLine {};
 
 using ScriptLine = std::variant<BlankLine, CallEvent, Sleep>;
 
-// One line of a script; nullopt with the reason in *error for a bad line
-// (also one nested deeper than kMaxJsonDepth, statics/json_document.h).
-std::optional<ScriptLine> parseScriptLine(std::string_view text, std::string* error);
+// One line of a script, or why it is a bad line (also one nested deeper than
+// kMaxJsonDepth, statics/json_document.h).
+Result<ScriptLine> parseScriptLine(std::string_view text);
 
 // The key that tells calls apart: the id's JSON text.
 std::string callKey(const CallEvent& event);

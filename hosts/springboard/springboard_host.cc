@@ -124,12 +124,14 @@ void SpringBoardHost::pump() {
 
 void SpringBoardHost::handleLine(const std::optional<std::string>& line) {
   ++lineNumber_;
-  std::string error = "longer than " + std::to_string(hosts::LineReader::kMaxLineLength) + " bytes";
-  std::optional<ScriptLine> parsed;
-  if (line) parsed = parseScriptLine(*line, &error);
+  const Result<ScriptLine> parsed =
+      line ? parseScriptLine(*line)
+           : Result<ScriptLine>(fail("longer than " +
+                                     std::to_string(hosts::LineReader::kMaxLineLength) + " bytes"));
   if (!parsed) {
     ++badLines_;
-    std::fprintf(stderr, "springboard: line %d: %s; skipped\n", lineNumber_, error.c_str());
+    std::fprintf(stderr, "springboard: line %d: %s; skipped\n", lineNumber_,
+                 parsed.error().c_str());
     return;
   }
   if (const auto* sleep = std::get_if<Sleep>(&*parsed)) {
@@ -165,13 +167,13 @@ void SpringBoardHost::deliver(const Event& event) {
 void SpringBoardHost::onDisconnect(const platform::TUCallRef& call) {
   if (call == nullptr) return;
   if (delivery_ && call == delivery_->call) delivery_->disconnected = true;
-  if (call->status == 6 || ending_.count(call.get()) > 0) return;
+  if (call->status == platform::kTUCallStatusDisconnected || ending_.count(call.get()) > 0) return;
   ending_.insert(call.get());
   nlohmann::ordered_json id;
   for (const auto& [key, known] : calls_) {
     if (known.call == call) id = known.id;
   }
-  telephonyEvents_.push_back(Event{call, id, 6});
+  telephonyEvents_.push_back(Event{call, id, platform::kTUCallStatusDisconnected});
 }
 
 void SpringBoardHost::report(const Event& event, const char* outcome) {

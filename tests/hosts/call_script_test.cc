@@ -8,24 +8,24 @@ namespace springboard {
 namespace {
 
 CallEvent event(const std::string& line) {
-  std::string error;
-  const std::optional<ScriptLine> parsed = parseScriptLine(line, &error);
-  EXPECT_TRUE(parsed && std::holds_alternative<CallEvent>(*parsed)) << line << ": " << error;
+  const Result<ScriptLine> parsed = parseScriptLine(line);
+  EXPECT_TRUE(parsed && std::holds_alternative<CallEvent>(*parsed))
+      << line << ": " << parsed.error();
   return parsed ? std::get<CallEvent>(*parsed) : CallEvent{};
 }
 
 TEST(CallScriptTest, LinesAreEventsPausesOrBlank) {
-  std::string error;
-  EXPECT_TRUE(std::holds_alternative<BlankLine>(*parseScriptLine(" \t", &error)));
-  const auto sleep = parseScriptLine(R"({"sleep": 2.6})", &error);
+  EXPECT_TRUE(std::holds_alternative<BlankLine>(*parseScriptLine(" \t")));
+  const auto sleep = parseScriptLine(R"({"sleep": 2.6})");
   ASSERT_TRUE(sleep && std::holds_alternative<Sleep>(*sleep));
   EXPECT_EQ(std::get<Sleep>(*sleep).duration, std::chrono::milliseconds(3));
   EXPECT_EQ(callKey(event(R"({"call": 1, "status": 4})")), "1");
   EXPECT_EQ(callKey(event(R"({"call": "1", "status": 4})")), "\"1\"");
   // Nested deeper than any document is read: refused, not recursed into.
   const std::string deep = std::string(600, '[') + std::string(600, ']');
-  EXPECT_FALSE(parseScriptLine(R"({"call": 1, "status": 4, "x": )" + deep + "}", &error));
-  EXPECT_EQ(error, "not a JSON object");
+  const auto tooDeep = parseScriptLine(R"({"call": 1, "status": 4, "x": )" + deep + "}");
+  EXPECT_FALSE(tooDeep);
+  EXPECT_EQ(tooDeep.error(), "not a JSON object");
 }
 
 TEST(CallScriptTest, NewCallsGetDefaultsAndLaterEventsKeepFields) {

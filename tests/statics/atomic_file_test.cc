@@ -128,6 +128,13 @@ TEST_F(AtomicFileTest, ReadWholeFileReadsOnlyRegularFiles) {
   const std::string large(300000, 'z');
   root_.write("large", large);
   EXPECT_EQ(readWholeFile(root_.at("large")), large);
+  // Beyond the limit nothing is read or reserved: a sparse 40 GB file costs
+  // no memory.
+  EXPECT_EQ(readWholeFile(root_.at("large"), large.size()), large);
+  EXPECT_EQ(readWholeFile(root_.at("large"), large.size() - 1), std::nullopt);
+  root_.write("huge", "");
+  ASSERT_EQ(::truncate(root_.at("huge").c_str(), 40LL << 30), 0);
+  EXPECT_EQ(readWholeFile(root_.at("huge")), std::nullopt);
 }
 
 }  // namespace
