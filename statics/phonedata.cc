@@ -10,23 +10,33 @@
 #include <utility>
 
 #include "platform/unique_fd.h"
+#include "statics/Log.h"
 #include "statics/contracts/phonedata_format.h"
 
 namespace {
 
-// Reads a whole regular file. Opening does not wait for a FIFO's writer, and
-// anything but a regular file is refused.
+// Reads a whole regular file of at most kMaxPhoneDataFileSize bytes. Opening
+// does not wait for a FIFO's writer, and anything but a regular file is
+// refused.
 bool readRegularFile(const std::string& path, std::vector<uint8_t>* bytes) {
   platform::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd.valid()) return false;
   struct stat st;
   if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (st.st_size < 0 || static_cast<uint64_t>(st.st_size) > kMaxPhoneDataFileSize) {
+    Log("== number-location database %@ is larger than any real one (%lld bytes); not used", path,
+        static_cast<long long>(st.st_size));
+    return false;
+  }
   // One spare byte, so that reading to the end of a file that kept its size
   // needs no second allocation.
   std::vector<uint8_t> buffer(static_cast<size_t>(st.st_size) + 1);
   size_t filled = 0;
   for (;;) {
-    if (filled == buffer.size()) buffer.resize(buffer.size() * 2);  // the file grew
+    if (filled == buffer.size()) {  // the file grew
+      if (buffer.size() > kMaxPhoneDataFileSize) return false;
+      buffer.resize(buffer.size() * 2);
+    }
     const ssize_t n = ::read(fd.get(), buffer.data() + filled, buffer.size() - filled);
     if (n < 0) {
       if (errno == EINTR) continue;

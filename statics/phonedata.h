@@ -42,9 +42,10 @@ struct PhoneRecord {
 
 class PhoneData {
  public:
-  // Reads the whole file at path. A path that cannot be opened, or that is not
-  // a regular file, leaves the object without data; construction never fails
-  // and never blocks on a FIFO or a device.
+  // Reads the whole file at path. A path that cannot be opened, that is not a
+  // regular file or that is larger than kMaxPhoneDataFileSize (logged) leaves
+  // the object without data; construction never fails and never blocks on a
+  // FIFO or a device.
   explicit PhoneData(const std::string& path);
   // A database already in memory.
   explicit PhoneData(std::vector<uint8_t> bytes);

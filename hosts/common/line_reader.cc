@@ -25,6 +25,11 @@ LineReader::LineReader(int fd, LineHandler onLine, EndHandler onEnd)
 }
 
 LineReader::~LineReader() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  released_.notify_all();
   if (thread_.joinable()) {
     const uint64_t one = 1;
     if (write(wake_, &one, sizeof one) < 0) {
@@ -35,9 +40,24 @@ LineReader::~LineReader() {
   if (wake_ >= 0) close(wake_);
 }
 
-void LineReader::post(std::optional<std::string> line) {
+void LineReader::release() {
+  {
+    std::lock_guard lock(mutex_);
+    if (unreleased_ > 0) --unreleased_;
+  }
+  released_.notify_one();
+}
+
+bool LineReader::post(std::optional<std::string> line) {
+  {
+    std::unique_lock lock(mutex_);
+    released_.wait(lock, [this] { return stopping_ || unreleased_ < kMaxUnreleasedLines; });
+    if (stopping_) return false;
+    ++unreleased_;
+  }
   platform::mainQueue().async(
       [handler = onLine_, line = std::move(line)]() mutable { handler(std::move(line)); });
+  return true;
 }
 
 void LineReader::run() {
@@ -58,7 +78,9 @@ void LineReader::run() {
       const char c = buffer[i];
       if (c == '\n') {
         if (!pending.empty() && pending.back() == '\r') pending.pop_back();
-        post(overlong ? std::nullopt : std::optional<std::string>(std::move(pending)));
+        if (!post(overlong ? std::nullopt : std::optional<std::string>(std::move(pending)))) {
+          return;  // stopped: no end handler
+        }
         pending.clear();
         overlong = false;
       } else if (!overlong) {
@@ -71,9 +93,9 @@ void LineReader::run() {
     }
   }
   if (overlong) {
-    post(std::nullopt);
+    if (!post(std::nullopt)) return;
   } else if (!pending.empty()) {
-    post(std::move(pending));
+    if (!post(std::move(pending))) return;
   }
   platform::mainQueue().async(onEnd_);
 }

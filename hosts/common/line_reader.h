@@ -2,7 +2,9 @@
 // the main queue, so that a host's main loop never waits for its input.
 #pragma once
 
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -19,6 +21,9 @@ class LineReader {
   using EndHandler = std::function<void()>;
 
   static constexpr size_t kMaxLineLength = 1 << 20;
+  // At most this many lines are handed over and not yet released; then the
+  // reader waits, and the input's writer with it.
+  static constexpr size_t kMaxUnreleasedLines = 1024;
 
   // Starts reading fd, which stays open and is not closed here. The handlers
   // run on the main queue, in input order.
@@ -28,14 +33,23 @@ class LineReader {
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
+  // The consumer is done with one line handed over: the reader may read on.
+  // Any thread.
+  void release();
+
  private:
   void run();
-  void post(std::optional<std::string> line);
+  // Hands the line over; false when the reader was stopped while it waited.
+  bool post(std::optional<std::string> line);
 
   int fd_;
   int wake_ = -1;  // eventfd that stops the thread
   LineHandler onLine_;
   EndHandler onEnd_;
+  std::mutex mutex_;
+  std::condition_variable released_;
+  size_t unreleased_ = 0;  // guarded by mutex_
+  bool stopping_ = false;  // guarded by mutex_
   std::thread thread_;
 };
 

@@ -83,6 +83,7 @@ int main(int argc, char** argv) {
     hosts::LineReader reader(
         input, [&host](std::optional<std::string> line) { host.addLine(std::move(line)); },
         [&host] { host.endOfInput(); });
+    host.setLineDone([&reader] { reader.release(); });
     platform::runMainLoopUntil([&] { return host.finished() || stopSignals.received(); },
                                std::chrono::milliseconds::max());
     status = host.hadBadLines() ? 1 : 0;

@@ -98,6 +98,11 @@ void SpringBoardHost::endOfInput() {
 void SpringBoardHost::pump() {
   if (pumping_) return;  // a delivery in progress picks up the new work
   pumping_ = true;
+  // Whatever a delivery throws, the next pump is not turned away.
+  const struct Done {
+    bool& pumping;
+    ~Done() { pumping = false; }
+  } done{pumping_};
   while (!sleeping_) {
     if (!telephonyEvents_.empty()) {
       Event event = std::move(telephonyEvents_.front());
@@ -109,6 +114,7 @@ void SpringBoardHost::pump() {
       std::optional<std::string> line = std::move(lines_.front());
       lines_.pop_front();
       handleLine(line);
+      if (lineDone_) lineDone_();
     } else {
       if (inputEnded_ && !draining_) {
         draining_ = true;
@@ -119,7 +125,6 @@ void SpringBoardHost::pump() {
       break;
     }
   }
-  pumping_ = false;
 }
 
 void SpringBoardHost::handleLine(const std::optional<std::string>& line) {

@@ -23,6 +23,7 @@
 
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -58,6 +59,9 @@ class SpringBoardHost {
   // Script input, on the main queue: a line (nullopt: too long), then the end.
   void addLine(std::optional<std::string> line);
   void endOfInput();
+  // Runs once for each added line when the host is done with it, so that
+  // the input is read no faster than it is handled.
+  void setLineDone(std::function<void()> lineDone) { lineDone_ = std::move(lineDone); }
 
   // The script has ended and all its work is done.
   bool finished() const { return *finished_; }
@@ -89,6 +93,7 @@ class SpringBoardHost {
   void report(const Event& event, const char* outcome);
 
   std::FILE* out_;
+  std::function<void()> lineDone_;
   std::thread::id mainThread_;
   std::shared_ptr<platform::NSObject> application_;
   std::shared_ptr<platform::NSObject> telephonyManager_;

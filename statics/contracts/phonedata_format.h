@@ -25,6 +25,8 @@ inline constexpr size_t kRecordFieldCount = 4;
 inline constexpr char kRecordFieldSeparator = '|';
 inline constexpr uint32_t kSmallestPrefix = 1000000;
 inline constexpr uint32_t kLargestPrefix = 9999999;
+// No valid file is larger: an index entry for every prefix, and their records.
+inline constexpr size_t kMaxPhoneDataFileSize = 128u << 20;
 
 inline uint32_t loadLittleEndian32(const uint8_t* p) {
   return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;

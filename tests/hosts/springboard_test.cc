@@ -142,3 +142,22 @@ TEST_F(SpringBoardTest, InjectedHookDisconnectsAndTheHostSaysOnlyThat) {
 
 }  // namespace
 }  // namespace hosts_testing
+
+namespace hosts_testing {
+namespace {
+
+// While the host sleeps, it reads its input no further than a bounded
+// number of lines ahead: the writer waits instead of the host growing.
+TEST_F(SpringBoardTest, InputIsReadNoFurtherAheadThanItIsHandled) {
+  auto child = start(kSpringBoardBin, {});
+  ASSERT_NE(child, nullptr);
+  ASSERT_TRUE(child->write("{\"sleep\": 60000}\n"));
+  const std::string line =
+      R"({"call": "c", "status": 1, "label": ")" + std::string(1000, 'x') + "\"}\n";
+  constexpr size_t kOffered = 256u << 20;
+  const size_t taken = child->writeWhileTaken(line, kOffered, std::chrono::milliseconds(500));
+  EXPECT_LT(taken, size_t{16} << 20) << "the host kept reading while it slept";
+}
+
+}  // namespace
+}  // namespace hosts_testing

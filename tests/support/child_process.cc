@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -107,6 +108,28 @@ bool ChildProcess::write(const std::string& text) {
     done += static_cast<size_t>(n);
   }
   return done == text.size();
+}
+
+size_t ChildProcess::writeWhileTaken(const std::string& text, size_t size,
+                                     std::chrono::milliseconds patience) {
+  if (input_ < 0 || text.empty()) return 0;
+  const int flags = ::fcntl(input_, F_GETFL);
+  ::fcntl(input_, F_SETFL, flags | O_NONBLOCK);
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::write(input_, text.data() + done % text.size(),
+                              std::min(size - done, text.size() - done % text.size()));
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN) break;
+    pollfd writable{input_, POLLOUT, 0};
+    if (::poll(&writable, 1, static_cast<int>(patience.count())) <= 0) break;
+  }
+  ::fcntl(input_, F_SETFL, flags);
+  return done;
 }
 
 void ChildProcess::closeInput() {

@@ -35,6 +35,9 @@ class ChildProcess {
   bool write(const std::string& text);
   // Closes the child's standard input (end of input).
   void closeInput();
+  // How many bytes the child's standard input takes without blocking, up to
+  // size of text, waiting at most patience whenever the pipe is full.
+  size_t writeWhileTaken(const std::string& text, size_t size, std::chrono::milliseconds patience);
   // The next line of standard output without its line feed; nullopt at end
   // of output or when none comes within the timeout.
   std::optional<std::string> readLine(std::chrono::milliseconds timeout);

@@ -10,6 +10,7 @@
 #include "statics/atomic_file.h"
 #include "statics/contracts/city_list.h"
 #include "statics/contracts/names.h"
+#include "statics/contracts/phonedata_format.h"
 #include "statics/phonedata.h"
 #include "tools/phonedata/builder.h"
 #include "tools/phonedata/inspect.h"
@@ -43,9 +44,10 @@ std::optional<DatabaseSummary> readDatabase(const std::string& path, std::ostrea
     err << kProgram << ": " << path << ": not a regular file\n";
     return std::nullopt;
   }
-  const std::optional<std::string> bytes = readWholeFile(path);
+  const std::optional<std::string> bytes = readWholeFile(path, kMaxPhoneDataFileSize);
   if (!bytes) {
-    err << kProgram << ": " << path << ": cannot be read\n";
+    err << kProgram << ": " << path << ": cannot be read, or larger than any valid database ("
+        << (kMaxPhoneDataFileSize >> 20) << " MiB)\n";
     return std::nullopt;
   }
   Result<DatabaseSummary> summary =
