@@ -32,7 +32,9 @@ void printUsage(std::FILE* out) {
       "Judges calls against the preference document of the device root (or FILE).\n"
       "Without NUMBER arguments, reads JSON lines from standard input with the\n"
       "optional members \"number\", \"contact\", \"system_blocked\", \"unique_id\".\n"
-      "Prints one JSON line per call: {\"number\":...,\"reason\":CODE,\"detail\":TEXT}\n",
+      "Prints one JSON line per call: {\"number\":...,\"reason\":CODE,\"detail\":TEXT}\n"
+      "A bad input line (not such an object, or longer than 1 MiB) is reported on\n"
+      "standard error, the others are still judged, and the exit status is 1.\n",
       out);
 }
 
@@ -131,7 +133,15 @@ int main(int argc, char** argv) {
     }
   } else {
     std::string line;
-    for (size_t lineNumber = 1; std::getline(std::cin, line); ++lineNumber) {
+    for (size_t lineNumber = 1;; ++lineNumber) {
+      const InputLine read = readInputLine(std::cin, line);
+      if (read == InputLine::kEnd) break;
+      if (read == InputLine::kTooLong) {
+        std::fprintf(stderr, "hushgate-screen: line %zu: longer than %zu bytes\n", lineNumber,
+                     kMaxScreenInputLineLength);
+        badInput = true;
+        continue;
+      }
       if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
       const Result<IncomingCallInfo> call = parseScreenInputLine(line);
       if (!call) {

@@ -52,6 +52,23 @@ Result<IncomingCallInfo> parseScreenInputLine(const std::string& line) {
   return call;
 }
 
+InputLine readInputLine(std::istream& in, std::string& line) {
+  line.clear();
+  bool tooLong = false;
+  for (std::istream::int_type c; (c = in.get()) != std::istream::traits_type::eof();) {
+    if (c == '\n') return tooLong ? InputLine::kTooLong : InputLine::kLine;
+    if (line.size() < kMaxScreenInputLineLength) {
+      line.push_back(static_cast<char>(c));
+    } else {
+      tooLong = true;
+      line.clear();
+      line.shrink_to_fit();
+    }
+  }
+  if (tooLong) return InputLine::kTooLong;
+  return line.empty() ? InputLine::kEnd : InputLine::kLine;
+}
+
 RegionLookup screenRegionLookup() {
   return [](const std::string& number) {
     return MobileRegionDetector::sharedInstance().detectRegionCode(number);

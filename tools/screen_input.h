@@ -1,6 +1,7 @@
 // Input and output of the rule tester hushgate-screen.
 #pragma once
 
+#include <istream>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -14,6 +15,16 @@
 // "unique_id" (text); a failure that says what is wrong for a line that is
 // not a JSON object or holds a member of the wrong type.
 Result<IncomingCallInfo> parseScreenInputLine(const std::string& line);
+
+// Input lines longer than this are bad lines.
+inline constexpr size_t kMaxScreenInputLineLength = 1 << 20;
+
+enum class InputLine { kLine, kTooLong, kEnd };
+
+// Reads the next line of in (without its "\n") into line, reading no more
+// than kMaxScreenInputLineLength bytes of it into memory: a longer line is
+// skipped to its end and reported as kTooLong.
+InputLine readInputLine(std::istream& in, std::string& line);
 
 // The region lookup of the rule tester: the mobile region detector of the
 // device root's data directory.

@@ -104,8 +104,9 @@ void BlockHistoryWriter::openLocked() {
   if (mpHistoryFilePath_.empty()) return;
   // Read access serves only the torn-line check, so a file that may only be
   // written is still appended to. O_NONBLOCK keeps a FIFO placed there from
-  // stalling the open; it is refused below.
-  constexpr int kFlags = O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+  // stalling the open; it is refused below. O_NOFOLLOW refuses a symbolic
+  // link, which could lead the appends out of the device.
+  constexpr int kFlags = O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
   platform::UniqueFd fd(::open(mpHistoryFilePath_.c_str(), O_RDWR | kFlags, 0644));
   if (!fd.valid() && errno == EACCES) {
     fd = platform::UniqueFd(::open(mpHistoryFilePath_.c_str(), O_WRONLY | kFlags, 0644));
@@ -123,6 +124,6 @@ bool BlockHistoryWriter::handleIsCurrentLocked() const {
   struct stat open {};
   struct stat named {};
   if (::fstat(mpHistoryFileHandle_.get(), &open) != 0) return false;
-  if (::stat(mpHistoryFilePath_.c_str(), &named) != 0) return false;
+  if (::lstat(mpHistoryFilePath_.c_str(), &named) != 0) return false;
   return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }

@@ -20,9 +20,11 @@ const char* const kCallerLabelQuery =
 
 namespace {
 
-bool fileExists(const std::string& path) {
+// The database is opened only when a regular file (links followed) is
+// there: SQLite would wait on a FIFO for a writer that never comes.
+bool isRegularFile(const std::string& path) {
   std::error_code error;
-  return std::filesystem::exists(path, error);
+  return std::filesystem::is_regular_file(path, error);
 }
 
 // Column 0 of the first row as text; none without a row, for NULL, for text
@@ -57,7 +59,7 @@ std::string CallerLabelDatabase::defaultPath() {
 }
 
 void CallerLabelDatabase::open() {
-  if (!fileExists(path_)) return;
+  if (!isRegularFile(path_)) return;
   db_.reset();
   opened_ = true;
   sqlite3* raw = nullptr;

@@ -18,11 +18,11 @@ class CallerLabelDatabase {
   // kCallDirectoryDatabasePath under the device root.
   static std::string defaultPath();
 
-  // Opens the file read-only if it exists, replacing any connection held
-  // before. A file that exists but cannot be opened leaves a connection that
-  // answers no query; it is not tried again.
+  // Opens the file read-only if a regular file is there (links followed),
+  // replacing any connection held before. A file that exists but cannot be
+  // opened leaves a connection that answers no query; it is not tried again.
   void open();
-  // open() was called on an existing file.
+  // open() was called on a regular file.
   bool isOpen() const { return opened_; }
 
   // The label of a normalised number (looked up under callerLabelLookupKey),

@@ -246,6 +246,23 @@ TEST_F(BlockHistoryWriterTest, RefusesWhatIsNotARegularFile) {
   ASSERT_EQ(::unlink(path_.c_str()), 0);
   ASSERT_TRUE(std::filesystem::create_directory(path_));
   EXPECT_FALSE(writer.appendRecord({"a", "1", 1, 4, ""}));
+
+  // A symbolic link, to a file outside the device or to none yet, is not
+  // followed: nothing is written through it.
+  std::filesystem::remove(path_);
+  const std::string outside = root_.at("/../outside-" + std::to_string(::getpid()));
+  for (const bool targetExists : {true, false}) {
+    std::filesystem::remove(outside);
+    if (targetExists) root_.write("/../outside-" + std::to_string(::getpid()), "");
+    std::filesystem::remove(path_);
+    std::filesystem::create_symlink(outside, path_);
+    BlockHistoryWriter linked(path_);
+    linked.prepareMPHistoryFile();
+    EXPECT_FALSE(linked.appendRecord({"a", "1", 1, 4, ""}));
+    std::error_code ignored;
+    EXPECT_EQ(std::filesystem::file_size(outside, ignored), targetExists ? 0u : uintmax_t(-1));
+  }
+  std::filesystem::remove(outside);
 }
 
 }  // namespace

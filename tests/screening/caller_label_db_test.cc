@@ -1,9 +1,11 @@
 #include "hushgate/screening/caller_label_db.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -141,11 +143,21 @@ TEST_F(CallerLabelDatabaseTest, FilesThatAreNotDatabasesGiveNoLabel) {
   }
 }
 
-TEST_F(CallerLabelDatabaseTest, DirectoryInsteadOfFile) {
-  fs::create_directories(path());
-  CallerLabelDatabase db(path());
-  EXPECT_EQ(db.lookupCallerLabel("10086"), std::nullopt);
-  EXPECT_TRUE(db.isOpen());
+// A folder or a FIFO at the path is no database: it is not opened (SQLite
+// would wait on the FIFO for ever) and looked for again later.
+TEST_F(CallerLabelDatabaseTest, WhatIsNotARegularFileIsNotOpened) {
+  const std::function<void(const std::string&)> makers[] = {
+      [](const std::string& at) { fs::create_directories(at); },
+      [](const std::string& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0600), 0); },
+  };
+  for (const auto& make : makers) {
+    fs::remove_all(path());
+    make(path());
+    CallerLabelDatabase db(path());
+    db.open();
+    EXPECT_EQ(db.lookupCallerLabel("10086"), std::nullopt);
+    EXPECT_FALSE(db.isOpen());
+  }
 }
 
 TEST_F(CallerLabelDatabaseTest, LockedDatabaseAnswersAtOnce) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -285,6 +286,28 @@ TEST(ScreenIncomingCallTest, WrongShapedEntriesDoNotHideGoodOnes) {
   EXPECT_EQ(screen(callFrom("01088888888"), pref, lookups).result.reason, BlockReasonLandline);
   EXPECT_EQ(screen(callFrom("10000"), pref, lookups).result.reason, BlockReasonKeyword);
   EXPECT_EQ(screen(callFrom("13812345678"), pref, lookups).result.reason, BlockReasonNone);
+}
+
+// Hand-written expressions that backtrack without end are cut off and count
+// as no match; the entries after them still decide.
+TEST(ScreenIncomingCallTest, ExpressionsThatRunForEverAreNoMatch) {
+  const std::string number = std::string(40, '1') + "x";
+  const struct {
+    const char* key;
+    BlockReason reason;
+  } cases[] = {
+      {"blacklist", BlockReasonBlacklist},
+      {"ignored-prefixes", BlockReasonNone},
+  };
+  for (const auto& c : cases) {
+    Json pref = Json::object();
+    pref[c.key] = {{"x", "^(\\d+)+$", ""}, {"y", "^(1|11)*$", ""}, {"z", "^1+x$", ""}};
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(screenIncomingCall(callFrom(number), ScreeningRules(pref), nullptr, nullptr).reason,
+              c.reason)
+        << c.key;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10)) << c.key;
+  }
 }
 
 TEST(ScreenIncomingCallTest, PrefixLengthCountsUtf16Units) {

@@ -61,12 +61,21 @@ TEST_F(HushgateScreenTest, JudgesJsonLinesAndReportsBadOnesAtTheEnd) {
               "{\"number\":\"13800138000\",\"system_blocked\":true}\n"
               "this is not json\n"
               "\n"
-              "{\"number\":\"13800138000\",\"contact\":\"c\"}\n");
-  const RunResult result = run("\"$BIN\" < '" + root_.at("/in.jsonl") + "'");
+              "{\"number\":\"" +
+                  std::string(3 << 20, '1') +
+                  "\"}\n"
+                  "{\"number\":\"13800138000\",\"contact\":\"c\"}\n");
+  const RunResult result =
+      run("{ \"$BIN\" < '" + root_.at("/in.jsonl") + "' 2>'" + root_.at("/errors") + "'; }");
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out,
             "{\"number\":\"13800138000\",\"reason\":99,\"detail\":\"\"}\n"
             "{\"number\":\"13800138000\",\"reason\":0,\"detail\":\"\"}\n");
+  const std::string errors = root_.read("/errors");
+  EXPECT_NE(errors.find("hushgate-screen: line 2: not a JSON object\n"
+                        "hushgate-screen: line 4: longer than 1048576 bytes\n"),
+            std::string::npos)
+      << errors;
 }
 
 TEST_F(HushgateScreenTest, RefusesBadUsageAndUnreadableDocuments) {
