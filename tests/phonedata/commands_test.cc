@@ -1,6 +1,7 @@
 #include "tools/phonedata/commands.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <sstream>
 #include <string>
@@ -34,6 +35,8 @@ class CommandsTest : public testing::Test {
                                                 {1380013, "北京|北京|000000|010", CMCC},
                                                 {1700000, "北京|北京|000000|010", CTCC_V}})));
     root_.write("/broken.dat", "1707\xff\xff\xff\xff");
+    root_.write("/huge.dat", "");
+    ASSERT_EQ(::truncate(path("/huge.dat").c_str(), 40LL << 30), 0);
   }
 
   std::string path(const char* name) const { return root_.at(name); }
@@ -78,6 +81,7 @@ TEST_F(CommandsTest, FilesThatCannotBeUsed) {
       {path("/broken.dat"),
        " is not a valid number-location database: the index offset 4294967295 lies past the end "
        "of the file (8 bytes)"},
+      {path("/huge.dat"), ": cannot be read, or larger than any valid database (128 MiB)"},
   };
   for (const Case& c : cases) {
     for (const std::vector<std::string>& args :

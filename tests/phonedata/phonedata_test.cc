@@ -247,9 +247,12 @@ TEST(PhoneDataFile, WithoutAFileThereIsNoData) {
   testing_support::TempDeviceRoot root;
   root.write("/db/placeholder", "");
   ASSERT_EQ(mkfifo(root.at("/db/fifo").c_str(), 0600), 0);
+  // Larger than any valid database: refused before anything is read.
+  root.write("/db/phone-9999.dat", "");
+  ASSERT_EQ(::truncate(root.at("/db/phone-9999.dat").c_str(), 40LL << 30), 0);
   // A FIFO would block a plain open until a writer comes: it must be refused.
-  for (const std::string& path :
-       {root.at("/db/missing.dat"), root.at("/db"), root.at("/db/fifo")}) {
+  for (const std::string& path : {root.at("/db/missing.dat"), root.at("/db"), root.at("/db/fifo"),
+                                  root.at("/db/phone-9999.dat")}) {
     const PhoneData db(path);
     EXPECT_FALSE(db.hasData()) << path;
     EXPECT_EQ(db.version(), "") << path;
