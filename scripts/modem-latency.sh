@@ -68,7 +68,7 @@ wait_for "$work/fake.out" '^modem 0$'
 
 "$host" --bus "$address" --contacts none > "$work/host.out" 2> "$work/host.err" &
 pids+=($!)
-wait_for "$work/host.out" '"voice":true'
+wait_for "$work/host.out" '"voice":true' || { cat "$work/host.err" >&2; exit 1; }
 
 echo "latency $calls 0 17012345678" >&3
 deadline=$((SECONDS + 300))

@@ -50,7 +50,8 @@ struct Options {
 bool parseOptions(const std::vector<std::string>& args, Options* options) {
   for (size_t i = 0; i < args.size(); ++i) {
     if ((args[i] == "--bus" || args[i] == "--contacts") && i + 1 < args.size()) {
-      (args[i] == "--bus" ? options->bus : options->contacts) = args[++i];
+      std::string& option = args[i] == "--bus" ? options->bus : options->contacts;
+      option = args[++i];
     } else {
       return false;
     }

@@ -120,11 +120,20 @@ void ModemWatcher::onInterfaceRemoved(GDBusObjectManager*, GDBusObject* object,
 }
 
 void ModemWatcher::attach(const std::string& modemPath, MMModemVoice* voice) {
-  if (modems_.count(modemPath) > 0) return;
-  modems_[modemPath] = Modem{share(voice)};
+  const auto known = modems_.find(modemPath);
+  if (known != modems_.end() && known->second.voice.get() == voice) return;
+  if (known != modems_.end()) {
+    // The object manager made a new proxy for the same modem (its objects
+    // were announced again while a new owner's were being read): only the
+    // new one hears the modem's signals.
+    g_signal_handlers_disconnect_by_data(known->second.voice.get(), this);
+    known->second.voice = share(voice);
+  } else {
+    modems_[modemPath] = Modem{share(voice)};
+    listener_.modemAttached(modemPath);
+  }
   g_signal_connect(voice, "call-added", G_CALLBACK(onCallAdded), this);
   g_signal_connect(voice, "call-deleted", G_CALLBACK(onCallDeleted), this);
-  listener_.modemAttached(modemPath);
   // Calls the modem has already.
   const gchar* const* calls = mm_gdbus_modem_voice_get_calls(MM_GDBUS_MODEM_VOICE(voice));
   for (const gchar* const* path = calls; path != nullptr && *path != nullptr; ++path) {
