@@ -13,8 +13,19 @@ namespace modem {
 
 namespace {
 
-// How long connecting to one address book may take at start.
-constexpr guint32 kConnectSeconds = 10;
+// Connecting does not wait for a book to be online: a book answers from
+// what it has (a local book always, a remote one from its cache).
+constexpr guint32 kConnectSeconds = static_cast<guint32>(-1);  // do not wait
+
+// The number as the address book stores numbers it can read: in E.164, a
+// national number read in kContactsRegion; as it is when it cannot be read.
+std::string normalised(const std::string& number) {
+  EPhoneNumber* parsed = e_phone_number_from_string(number.c_str(), kContactsRegion, nullptr);
+  if (parsed == nullptr) return number;
+  g_autofree gchar* e164 = e_phone_number_to_string(parsed, E_PHONE_NUMBER_FORMAT_E164);
+  e_phone_number_free(parsed);
+  return e164 != nullptr ? e164 : number;
+}
 
 class SessionAddressBooks : public ContactDirectory {
  public:
@@ -25,7 +36,7 @@ class SessionAddressBooks : public ContactDirectory {
   std::optional<std::string> contactForNumber(const std::string& number) override {
     if (number.empty()) return std::nullopt;
     EBookQuery* query = e_book_query_field_test(
-        E_CONTACT_TEL, E_BOOK_QUERY_EQUALS_NATIONAL_PHONE_NUMBER, number.c_str());
+        E_CONTACT_TEL, E_BOOK_QUERY_EQUALS_NATIONAL_PHONE_NUMBER, normalised(number).c_str());
     g_autofree gchar* sexp = e_book_query_to_string(query);
     e_book_query_unref(query);
     for (const GObjectPtr<EBookClient>& book : books_) {
@@ -61,6 +72,12 @@ class SessionAddressBooks : public ContactDirectory {
 }  // namespace
 
 Result<std::unique_ptr<ContactDirectory>> openSessionAddressBooks() {
+  // A session bus that goes away leaves the host running (its lookups then
+  // fail and are logged) instead of ending it.
+  if (GDBusConnection* session = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)) {
+    g_dbus_connection_set_exit_on_close(session, FALSE);
+    g_object_unref(session);
+  }
   GError* raw = nullptr;
   GObjectPtr<ESourceRegistry> registry = adopt(e_source_registry_new_sync(nullptr, &raw));
   const GErrorPtr error(raw);

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "eds_session.h"
 #include "modem_rig.h"
 #include "statics/Preference.h"
 #include "statics/contracts/blacklist_pattern.h"
@@ -21,10 +22,12 @@ constexpr char kBlacklisted[] = "+8617012345678";
 constexpr char kClean[] = "13912345678";
 constexpr char kFriend[] = "friend-1";
 // The friend's number is the blacklisted one, written as a person would.
-constexpr char kAddressBook[] =
+const std::string kFriendCard =
     "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:friend-1\r\nFN:A Friend\r\nTEL;TYPE=CELL:170 1234 "
-    "5678\r\nEND:VCARD\r\n"
+    "5678\r\nEND:VCARD\r\n";
+const std::string kOtherCard =
     "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:other\r\nFN:Someone\r\nTEL:010-8888 6666\r\nEND:VCARD\r\n";
+const std::string kAddressBook = kFriendCard + kOtherCard;
 
 Json blacklistEntry(const std::string& pattern) {
   return Json::array({pattern, blacklistExpression(pattern), ""});
@@ -178,6 +181,20 @@ INSTANTIATE_TEST_SUITE_P(
                  false, false, "", Fate::kBlocked, 4},
         CallCase{"not_digits", "call c1 0 abc\xE5\x8F\xB7", true, false, false, "", Fate::kPassed}),
     [](const ::testing::TestParamInfo<CallCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ModemHostTest, ContactOfTheSessionAddressBookIsBypassed) {
+  EdsSession session;
+  ASSERT_TRUE(session.running());
+  const std::optional<std::string> failure = session.addContacts({kFriendCard, kOtherCard});
+  ASSERT_FALSE(failure) << *failure;
+  writeRules(rules(true, true));
+  startPhone({"--contacts", "eds"});
+  tell(std::string("call c1 0 ") + kBlacklisted, "call c1");
+  const Json report = waitForReport("call", callPath("c1"), 4);
+  EXPECT_EQ(report["contact"], kFriend);
+  EXPECT_EQ(report["outcome"], "passed");
+  expectCleanStop();
+}
 
 TEST_F(ModemHostTest, RuleSavedBySettingsAppliesToTheNextCall) {
   writeRules(Json{{kEnabledKey, true}}.dump());
