@@ -98,3 +98,14 @@ std::optional<std::string> EdsSession::addContacts(const std::vector<std::string
 }
 
 }  // namespace modem_testing
+
+#if defined(__SANITIZE_ADDRESS__)
+// As in the host (hosts/modem/eds_contacts.cc): the registry's thread keeps
+// its proxies to the end of the process.
+extern "C" __attribute__((weak)) const char* __lsan_default_suppressions() {
+  return "leak:e_dbus_object_manager_client_new_for_bus_sync\n";
+}
+extern "C" __attribute__((weak)) const char* __asan_default_options() {
+  return "fast_unwind_on_malloc=0";
+}
+#endif
