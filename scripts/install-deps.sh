@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   qt6-base-dev qt6-qpa-plugins fonts-wqy-microhei
+  libmm-glib-dev libebook1.2-dev dbus-daemon evolution-data-server locales
 )
 
 missing=()
