@@ -2,20 +2,30 @@
 # Installs what is missing, builds, and runs every test: the normal build, the
 # same suite under AddressSanitizer and UndefinedBehaviorSanitizer, and the
 # fuzz targets for a fixed number of runs. Prints the time of each stage as
-# "== stage time: N s (STAGE)".
+# "== stage time: N s (STAGE)", and the processor time that its commands
+# used as "== stage cpu: N s (STAGE)" (steadier on a shared machine).
 #
 # The normal build (build/) is built whole, without debug information; the
-# sanitizer build (build-asan/) is built at -O1 with line tables, and only
-# what ctest runs (the target test_programs), with the number-location data
-# of the normal build.
+# sanitizer build (build-asan/) is built at -O1 with line tables (the tests'
+# own code at -Og), and only what ctest runs (the target test_programs), with
+# the number-location data of the normal build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# Seconds of processor time (user and system) used by the commands run so far.
+cpu_seconds() {
+  times | awk 'END { split($1 " " $2, t, /[ms ]/); print int(t[1] * 60 + t[2] + t[4] * 60 + t[5]) }'
+}
 start=$SECONDS
 stage_start=$SECONDS
+stage_cpu=$(cpu_seconds)
 stage_done() {
+  local cpu
+  cpu=$(cpu_seconds)
   echo "== stage time: $((SECONDS - stage_start)) s ($1)"
+  echo "== stage cpu: $((cpu - stage_cpu)) s ($1)"
   stage_start=$SECONDS
+  stage_cpu=$cpu
 }
 
 scripts/install-deps.sh
@@ -32,7 +42,8 @@ stage_done tests
 echo "== build with AddressSanitizer and UndefinedBehaviorSanitizer"
 scripts/build.sh build-asan -DHUSHGATE_SANITIZE=ON -DHUSHGATE_PHONEDATA_FROM="$PWD/build/data" \
   -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
-  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -- test_programs
+  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DHUSHGATE_TEST_CODE_OPTIONS=-Og \
+  -- test_programs
 stage_done "sanitizer build"
 echo "== tests with AddressSanitizer and UndefinedBehaviorSanitizer"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
@@ -46,3 +57,4 @@ if [ -x scripts/fuzz_phonedata.sh ]; then
 fi
 stage_done fuzz
 echo "== stage time: $((SECONDS - start)) s (total)"
+echo "== stage cpu: $(cpu_seconds) s (total)"

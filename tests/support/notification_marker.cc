@@ -34,7 +34,17 @@ PostCounter::PostCounter(const std::string& name) {
   if (platform::notify_register_dispatch(name.c_str(), &token_, queue_, delivered) !=
       platform::NOTIFY_STATUS_OK) {
     token_ = -1;
+    return;
   }
+  // A post made before the registration may still be on its way to this
+  // process's watcher, which then hands it to the new registration as well;
+  // such posts are let through and not counted.
+  if (!postsSoFar()) {
+    platform::notify_cancel(token_);
+    token_ = -1;
+  }
+  std::lock_guard lock(mutex_);
+  posts_ = 0;
 }
 
 PostCounter::~PostCounter() {

@@ -34,8 +34,8 @@ class NotificationMarker {
   std::atomic<bool> seen_{false};
 };
 
-// Counts the posts of one notification in this process's device root while
-// it lives; the deliveries run at once on the watcher thread.
+// Counts the posts of one notification in this process's device root made
+// while it lives; the deliveries run at once on the watcher thread.
 class PostCounter {
  public:
   explicit PostCounter(const std::string& name);
