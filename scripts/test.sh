@@ -5,23 +5,30 @@
 # "== stage time: N s (STAGE)", and the processor time that its commands
 # used as "== stage cpu: N s (STAGE)" (steadier on a shared machine).
 #
-# The normal build (build/) is built whole, without debug information; the
-# sanitizer build (build-asan/) is built at -O1 with line tables (the tests'
-# own code at -Og), and only what ctest runs (the target test_programs), with
-# the number-location data of the normal build.
+# The normal build (build/) is built whole, at -O2 without debug
+# information; the sanitizer build (build-asan/) at -O1 with line tables, and
+# only what ctest runs (the target test_programs), with the number-location
+# data of the normal build. In both, the tests' own code (not the code under
+# test) is compiled at -Og.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# Seconds of processor time (user and system) used by the commands run so far.
-cpu_seconds() {
-  times | awk 'END { split($1 " " $2, t, /[ms ]/); print int(t[1] * 60 + t[2] + t[4] * 60 + t[5]) }'
+# read_cpu sets cpu to the seconds of processor time (user and system) that
+# the commands run so far used. `times` must run in this shell: in a command
+# substitution it would count only the subshell's children.
+times_file=$(mktemp)
+trap 'rm -f "$times_file"' EXIT
+read_cpu() {
+  times > "$times_file"
+  cpu=$(awk 'END { split($1 " " $2, t, /[ms ]/); print int(t[1] * 60 + t[2] + t[4] * 60 + t[5]) }' \
+    "$times_file")
 }
 start=$SECONDS
 stage_start=$SECONDS
-stage_cpu=$(cpu_seconds)
+read_cpu
+stage_cpu=$cpu
 stage_done() {
-  local cpu
-  cpu=$(cpu_seconds)
+  read_cpu
   echo "== stage time: $((SECONDS - stage_start)) s ($1)"
   echo "== stage cpu: $((cpu - stage_cpu)) s ($1)"
   stage_start=$SECONDS
@@ -33,7 +40,8 @@ stage_done install
 
 echo "== build"
 scripts/build.sh build \
-  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG"
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" \
+  -DHUSHGATE_TEST_CODE_OPTIONS=-Og
 stage_done build
 echo "== tests"
 (cd build && ctest --output-on-failure -j2)
@@ -57,4 +65,5 @@ if [ -x scripts/fuzz_phonedata.sh ]; then
 fi
 stage_done fuzz
 echo "== stage time: $((SECONDS - start)) s (total)"
-echo "== stage cpu: $(cpu_seconds) s (total)"
+read_cpu
+echo "== stage cpu: $cpu s (total)"
