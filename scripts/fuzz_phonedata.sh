@@ -22,7 +22,10 @@ if [[ -z "$dat" ]]; then
   exit 1
 fi
 
-cmake -S "$repo/fuzz" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+generator=()
+if [ ! -f "$build/CMakeCache.txt" ] && command -v ninja > /dev/null; then generator=(-G Ninja); fi
+cmake -S "$repo/fuzz" -B "$build" "${generator[@]}" -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2
 
 corpus=$(mktemp -d)

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  g++ make cmake pkg-config clang-format
+  g++ make cmake ninja-build mold pkg-config clang-format
   libicu-dev nlohmann-json3-dev libsqlite3-dev sqlite3 libboost-dev zlib1g-dev
   libphonenumber-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev

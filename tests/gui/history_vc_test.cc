@@ -17,6 +17,7 @@
 #include "hushgate-gui/core/kit/notification_center.h"
 #include "platform/notify.h"
 #include "statics/history_file.h"
+#include "support/notification_marker.h"
 
 namespace {
 
@@ -83,15 +84,15 @@ class HistoryVCTest : public gui_testing::GuiTest {
     platform::notify_cancel(notifyToken_);
   }
 
-  // Deliveries of the system-wide notification: waits for `expected` and
-  // then a little longer, to see that no more come.
-  int fileChangedDeliveries(int expected) {
-    notifyQueue_.waitForTasks(static_cast<size_t>(expected), std::chrono::seconds(5));
-    if (expected == 0)
-      notifyQueue_.waitForTasks(1, std::chrono::milliseconds(300));
-    else
-      notifyQueue_.waitForTasks(static_cast<size_t>(expected) + 1, std::chrono::milliseconds(300));
-    notifyQueue_.runAll();
+  // Deliveries of the system-wide notification for every post made so far:
+  // runs the deliveries until a marker posted now has come.
+  int fileChangedDeliveries() {
+    testing_support::NotificationMarker marker(notifyQueue_);
+    EXPECT_TRUE(marker.post());
+    while (!marker.seen() && notifyQueue_.waitForTasks(1, std::chrono::seconds(5))) {
+      notifyQueue_.runAll();
+    }
+    EXPECT_TRUE(marker.seen()) << "the marker was not delivered";
     return fileChanged_;
   }
 
@@ -131,7 +132,7 @@ TEST_F(HistoryVCTest, DeletingTheMiddleRecordRewritesTheOtherTwoOldestFirst) {
   EXPECT_EQ(historyFile(), line(oldest_) + line(newest_));
   EXPECT_EQ(view_.deletedRows, std::vector<size_t>{1});
   EXPECT_EQ(deletedByUser_, 1);
-  EXPECT_EQ(fileChangedDeliveries(1), 1);
+  EXPECT_EQ(fileChangedDeliveries(), 1);
   EXPECT_TRUE(presenter_.pops.empty());
 }
 
@@ -168,7 +169,7 @@ TEST_F(HistoryVCTest, DeleteAllConfirmedEmptiesTheFileAndClosesAfterFourTenths) 
   mainQueue().advanceBy(0.01);
   EXPECT_EQ(presenter_.pops, std::vector<bool>{true});
   EXPECT_EQ(deletedByUser_, 1);
-  EXPECT_EQ(fileChangedDeliveries(1), 1);
+  EXPECT_EQ(fileChangedDeliveries(), 1);
 }
 
 TEST_F(HistoryVCTest, DeleteAllCancelledChangesNothing) {
@@ -180,7 +181,7 @@ TEST_F(HistoryVCTest, DeleteAllCancelledChangesNothing) {
   EXPECT_EQ(mainQueue().pendingCount(), 0u);
   EXPECT_EQ(view_.reloads, 0);
   EXPECT_EQ(deletedByUser_, 0);
-  EXPECT_EQ(fileChangedDeliveries(0), 0);
+  EXPECT_EQ(fileChangedDeliveries(), 0);
 }
 
 TEST_F(HistoryVCTest, TheRewriteReachesAnotherProcess) {

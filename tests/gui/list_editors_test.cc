@@ -17,6 +17,7 @@
 #include "hushgate-gui/core/models/list_text.h"
 #include "platform/notify.h"
 #include "statics/Preference.h"
+#include "support/notification_marker.h"
 
 namespace {
 
@@ -121,9 +122,15 @@ class UpdateCounter {
     }
     return false;
   }
-  bool quietFor(std::chrono::milliseconds duration) {
-    std::this_thread::sleep_for(duration);
-    return count_ == 0;
+  // Whether nothing posted so far was delivered: true once a marker posted
+  // now has come and the count is still zero.
+  bool quiet() {
+    testing_support::NotificationMarker marker(queue_);
+    if (!marker.post()) return false;
+    for (auto waited = 0ms; waited < 5s && !marker.seen(); waited += 10ms) {
+      std::this_thread::sleep_for(10ms);
+    }
+    return marker.seen() && count_ == 0;
   }
   void reset() { count_ = 0; }
 
@@ -412,7 +419,7 @@ TEST_F(ListEditorTest, ACommentEditWritesTheFileWithoutNotifying) {
   EXPECT_EQ(list("blacklist"), expected);
   EXPECT_EQ(savedDocument()["blacklist"], expected);
   EXPECT_EQ(view_.reloads, reloads + 1);
-  EXPECT_TRUE(updates.quietFor(300ms)) << "a comment changes no blocking decision";
+  EXPECT_TRUE(updates.quiet()) << "a comment changes no blocking decision";
 
   screen_->editActionsForRowAtIndexPath(1)[0].handler();
   ASSERT_TRUE(presenter_.tap(localizedString("cancel")));

@@ -111,7 +111,10 @@ TEST_F(NotifyTest, CancelStopsHandler) {
   cancel(cancelled);
   ASSERT_EQ(platform::notify_post(kPreferenceUpdated), NOTIFY_STATUS_OK);
   ASSERT_TRUE(runUntilDelivered(kept));
-  platform::runMainLoopFor(50ms);
+  // Every delivery of the post above comes before the sentinel's.
+  const int sentinel = registerCounting("sentinel");
+  ASSERT_EQ(platform::notify_post("sentinel"), NOTIFY_STATUS_OK);
+  ASSERT_TRUE(runUntilDelivered(sentinel));
   EXPECT_EQ(delivered(cancelled), 0);
 
   EXPECT_EQ(platform::notify_cancel(cancelled), NOTIFY_STATUS_FAILED);  // already gone
@@ -177,8 +180,10 @@ TEST_F(NotifyTest, ManyPostsCoalesceButNoneAfterCancel) {
   for (int i = 0; i < kPosts; ++i) {
     ASSERT_EQ(platform::notify_post(kPreferenceUpdated), NOTIFY_STATUS_OK);
   }
-  ASSERT_TRUE(runUntilDelivered(token));
-  platform::runMainLoopFor(100ms);
+  // Every delivery of the posts above comes before the first sentinel's.
+  const int first = registerCounting("sentinel");
+  ASSERT_EQ(platform::notify_post("sentinel"), NOTIFY_STATUS_OK);
+  ASSERT_TRUE(runUntilDelivered(first));
   const int before = delivered(token);
   EXPECT_GE(before, 1);
   EXPECT_LE(before, kPosts);
@@ -190,7 +195,6 @@ TEST_F(NotifyTest, ManyPostsCoalesceButNoneAfterCancel) {
   }
   ASSERT_EQ(platform::notify_post("sentinel"), NOTIFY_STATUS_OK);
   ASSERT_TRUE(runUntilDelivered(sentinel));
-  platform::runMainLoopFor(50ms);
   EXPECT_EQ(delivered(token), before);
 }
 

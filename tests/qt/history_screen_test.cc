@@ -25,13 +25,6 @@
 #include "statics/history_file.h"
 #include "support/qt_gui_test.h"
 
-namespace QTest {
-template <>
-char* toString(const std::string& text) {
-  return qstrdup(text.c_str());
-}
-}  // namespace QTest
-
 namespace {
 
 using gui_qt::toQString;
@@ -181,7 +174,8 @@ void HistoryScreenTest::aRowIsDeletedThroughItsAction() {
   QVERIFY(std::filesystem::exists(mpHistoryFilePathFromOutside()));
   QCOMPARE(historyFileText(), std::string());
   QCOMPARE(qt_testing::rowCount(viewer.table), 0);
-  QTest::qWait(600);
+  // A close would be queued with its delay; it would have run by now.
+  QVERIFY(qt_testing::drainMainQueue());
   QCOMPARE(session.window().depth(), size_t(2));
   QCOMPARE(session.window().topScreen(), viewer.screen);
 }
@@ -207,7 +201,7 @@ void HistoryScreenTest::clearAllAsksThenClosesAfterFourTenths() {
   QVERIFY(!qt_testing::drawnInRed(dialog->buttons()[0]));
   QVERIFY(qt_testing::drawnInRed(dialog->buttons()[1]));
   QVERIFY(qt_testing::pressAlertButton(dialog, "取消"));
-  QTest::qWait(200);
+  QVERIFY(qt_testing::deliverEarlierPosts());
   QCOMPARE(changes.count(), 0);
   QCOMPARE(historyFileText(), fileBefore);
   QCOMPARE(qt_testing::rowCount(viewer.table), static_cast<int>(kRecords.size()));

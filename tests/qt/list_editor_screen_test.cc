@@ -17,13 +17,6 @@
 #include "statics/Preference.h"
 #include "support/qt_gui_test.h"
 
-namespace QTest {
-template <>
-char* toString(const std::string& text) {
-  return qstrdup(text.c_str());
-}
-}  // namespace QTest
-
 // QCOMPARE for JSON values, with both shown on failure.
 #define COMPARE_JSON(actual, expected)                                      \
   do {                                                                      \
@@ -217,7 +210,8 @@ void ListEditorScreenTest::addsThroughTheDialog() {
       qt_testing::rowDetails(editor.table, 0),
       expected.is_array() ? QStringList{toQString(expected[2].get<std::string>())} : QStringList());
   QVERIFY(editor.trashButton->isEnabled());
-  QVERIFY(qt_testing::waitForAlert(200) == nullptr);
+  QVERIFY(qt_testing::drainMainQueue());
+  QVERIFY(qt_testing::waitForAlert(0) == nullptr);
 }
 
 void ListEditorScreenTest::refusedInputSavesNothing_data() {
@@ -266,7 +260,8 @@ void ListEditorScreenTest::refusedInputSavesNothing() {
   QVERIFY(qt_testing::pressAlertButton(dialog, localized("ok")));
 
   if (alertKey.isEmpty()) {
-    QVERIFY(qt_testing::waitForAlert(300) == nullptr);
+    QVERIFY(qt_testing::drainMainQueue());
+    QVERIFY(qt_testing::waitForAlert(0) == nullptr);
   } else {
     gui_qt::AlertDialog* refusal = qt_testing::waitForAlert();
     QVERIFY(refusal != nullptr && refusal != dialog);
@@ -276,7 +271,7 @@ void ListEditorScreenTest::refusedInputSavesNothing() {
     QCOMPARE(refusal->buttons().size(), size_t(1));
     QVERIFY(qt_testing::pressAlertButton(refusal, "确定"));
   }
-  QTest::qWait(300);
+  QVERIFY(qt_testing::deliverEarlierPosts());
   QCOMPARE(updates.count(), 0);
   QCOMPARE(session.mainDocumentOnDisk(), fileBefore);
   COMPARE_JSON(listOnDisk(session, editor), before);
@@ -329,7 +324,7 @@ void ListEditorScreenTest::commentIsEditedThroughTheRowAction() {
   COMPARE_JSON(listOnDisk(session, editor), expected);
   QCOMPARE(qt_testing::rowDetails(editor.table, 0), QStringList{"周末别打"});
   QCOMPARE(qt_testing::rowText(editor.table, 0), shownText(list[0]));
-  QTest::qWait(300);
+  QVERIFY(qt_testing::deliverEarlierPosts());
   QCOMPARE(updates.count(), 0);
 
   // Cancelling the dialog keeps the comment.
@@ -415,7 +410,7 @@ void ListEditorScreenTest::clearAllAsksFirst() {
   QVERIFY(!qt_testing::drawnInRed(dialog->buttons()[0]));
   QVERIFY(qt_testing::drawnInRed(dialog->buttons()[1]));
   QVERIFY(qt_testing::pressAlertButton(dialog, "取消"));
-  QTest::qWait(200);
+  QVERIFY(qt_testing::deliverEarlierPosts());
   QCOMPARE(updates.count(), 0);
   COMPARE_JSON(listOnDisk(session, editor), list);
   QCOMPARE(qt_testing::rowCount(editor.table), 2);

@@ -104,12 +104,13 @@ class RootScreenTest : public QObject {
       QCOMPARE(gui_qt::toQString(alert->alert().title.value_or("")),
                localized("restart-mp-prompt"));
       QVERIFY(qt_testing::pressAlertButton(alert, "确定"));
-      QTest::qWait(300);
+      QVERIFY(qt_testing::deliverEarlierPosts());
       QCOMPARE(updates.count(), 0);
       QVERIFY(!documentAt(Preference::prefFilePath()).contains(k));
     } else {
       QVERIFY(updates.waitFor(1));
-      QVERIFY(!qt_testing::waitForAlert(100));
+      QVERIFY(qt_testing::drainMainQueue());
+      QVERIFY(!qt_testing::waitForAlert(0));
     }
     // And back.
     QTest::mouseClick(toggle, Qt::LeftButton);

@@ -31,10 +31,6 @@ char* toString(const std::vector<std::string>& list) {
   for (const std::string& item : list) text += (text.size() > 1 ? ", " : "") + item;
   return qstrdup((text + "]").c_str());
 }
-template <>
-char* toString(const std::string& text) {
-  return qstrdup(text.c_str());
-}
 }  // namespace QTest
 
 namespace {

@@ -13,6 +13,7 @@
 #include "platform/bundle.h"
 #include "platform/dispatch.h"
 #include "platform/notify.h"
+#include "support/notification_marker.h"
 #include "support/temp_root.h"
 
 namespace fs = std::filesystem;
@@ -46,9 +47,12 @@ class NotificationObserver {
   bool waitForDelivery() {
     return platform::runMainLoopUntil([this] { return deliveries_ > 0; }, 5s);
   }
-  bool quietFor(std::chrono::milliseconds duration) {
-    platform::runMainLoopFor(duration);
-    return deliveries_ == 0;
+  // Whether nothing posted so far was delivered: true once a marker posted
+  // now has come and the count is still zero.
+  bool quiet() {
+    testing_support::NotificationMarker marker(platform::mainQueue());
+    return marker.post() && platform::runMainLoopUntil([&] { return marker.seen(); }, 5s) &&
+           deliveries_ == 0;
   }
 
  private:
@@ -258,7 +262,7 @@ TEST_F(PreferenceTest, SaveOnlyAndSaveMPPrefPostNothing) {
   preference->saveMPPref();
   EXPECT_TRUE(prefBool(fileJson(kMainFile), "enabled"));
   EXPECT_TRUE(root_.exists(kPhoneFile));
-  EXPECT_TRUE(observer.quietFor(500ms));
+  EXPECT_TRUE(observer.quiet());
 
   preference->save();
   EXPECT_TRUE(observer.waitForDelivery());
@@ -324,7 +328,7 @@ TEST_F(PreferenceTest, SerialisationFailureWritesAndPostsNothing) {
   EXPECT_NE(log.find(" == mppref to json failed: "), std::string::npos) << log;
   EXPECT_EQ(root_.read(kMainFile), R"({"enabled":true})");
   EXPECT_FALSE(root_.exists(kPhoneFile));
-  EXPECT_TRUE(observer.quietFor(500ms));
+  EXPECT_TRUE(observer.quiet());
 }
 
 TEST_F(PreferenceTest, DocumentReplacedByAnotherValueIsWrittenAsItIs) {

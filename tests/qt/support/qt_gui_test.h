@@ -1,7 +1,10 @@
 // Support for the front end's tests on Qt's offscreen platform.
 //
-// Each test program's main (HUSHGATE_QT_TEST_MAIN) makes the application,
-// installs the Qt main queue as the platform's and chooses the Chinese texts.
+// Every test file registers its test class (HUSHGATE_QT_TEST_MAIN); the one
+// test program runs the class of the file it is named (`qt_tests NAME` for
+// NAME.cc, every class without a name) after it has made the
+// application, installed the Qt main queue as the platform's and chosen the
+// Chinese texts.
 // Each test function makes a GuiSession: a fresh device root and preference
 // store, a navigation window with its presenter, and helpers to type into
 // widgets and answer the dialogs that the screens present.
@@ -23,6 +26,12 @@
 #include "hushgate-gui/qt/qt_presenter.h"
 #include "support/temp_root.h"
 #include "support/widget_driver.h"
+
+// Readable failures for QCOMPARE of texts.
+namespace QTest {
+template <>
+char* toString(const std::string& text);
+}  // namespace QTest
 
 namespace qt_testing {
 
@@ -72,13 +81,30 @@ class NotificationCounter {
   int token_ = -1;
 };
 
+// Runs the Qt loop until every task posted to the main queue so far has
+// run, and every task that those post (delayed ones once their time has
+// come). False when that takes longer than the timeout.
+bool drainMainQueue(int timeoutMs = 5000);
+
+// Runs the Qt loop until every notification posted so far has reached this
+// process's main queue and the queue is drained: afterwards a
+// NotificationCounter has counted every post that it will ever see from what
+// the test did, so a count of 0 shows that nothing was posted.
+bool deliverEarlierPosts(int timeoutMs = 5000);
+
+using TestFactory = std::function<std::unique_ptr<QObject>()>;
+
+// Registers the test class of a test file under the file's name without its
+// folder and ".cc" (history_screen_test); used by the macro.
+bool registerTests(const char* file, TestFactory makeTests);
+
 // Makes the application, installs the Qt main queue, chooses the Chinese
-// texts, then makes the test object and runs it; used by the macro.
-int runTests(int argc, char** argv, const std::function<std::unique_ptr<QObject>()>& makeTests);
+// texts, then runs the test class registered under argv[1] (with the other
+// arguments for Qt Test), or every class in turn when there is no name.
+int runTests(int argc, char** argv);
 
 }  // namespace qt_testing
 
 #define HUSHGATE_QT_TEST_MAIN(TestClass)                                                   \
-  int main(int argc, char** argv) {                                                        \
-    return qt_testing::runTests(argc, argv, [] { return std::make_unique<TestClass>(); }); \
-  }
+  [[maybe_unused]] static const bool hushgateQtTestRegistered = qt_testing::registerTests( \
+      __FILE__, [] { return std::unique_ptr<QObject>(std::make_unique<TestClass>()); });
