@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the normal build, the
 # same suite under AddressSanitizer and UndefinedBehaviorSanitizer, and the
-# fuzz targets for a fixed number of runs. Prints the time of each stage as
+# fuzz targets for a fixed number of runs each. Prints the time of each stage as
 # "== stage time: N s (STAGE)", and the processor time that its commands
 # used as "== stage cpu: N s (STAGE)" (steadier on a shared machine).
 #
@@ -59,10 +59,8 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-asan && ctest --output-on-failure -j2)
 stage_done "sanitizer tests"
 
-if [ -x scripts/fuzz_phonedata.sh ]; then
-  echo "== fuzzing"
-  scripts/fuzz_phonedata.sh build/data
-fi
+echo "== fuzzing"
+scripts/fuzz.sh build/data 50000
 stage_done fuzz
 echo "== stage time: $((SECONDS - start)) s (total)"
 read_cpu
