@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "hosts/springboard/call_script.h"
+#include "platform/command_line.h"
 #include "statics/atomic_file.h"
 #include "statics/contracts/block_record.h"
 #include "statics/history_file.h"
@@ -48,6 +49,7 @@ constexpr char kUsage[] =
     "holds no records.\n"
     "\n"
     "Exit status: 0 done, 1 SCRIPT or RECENTS cannot be read, 2 bad arguments.\n";
+const std::string kHelp = std::string(kUsage) + "\n" + platform::kDeviceRootHelp;
 
 // The JSON objects among the lines; other lines are skipped.
 std::vector<Json> readJsonLines(std::istream& in) {
@@ -167,14 +169,13 @@ int reportRecents(const std::string& recentsPath) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
-    std::fputs(kUsage, stdout);
-    return 0;
+  if (const std::optional<int> answered =
+          platform::answerHelpOrVersion(args, "hushgate-report", kHelp)) {
+    return *answered;
   }
   if ((args.size() == 2 || args.size() == 3) && args[0] == "calls") {
     return reportCalls(args[1], args.size() == 3 ? args[2] : mpHistoryFilePathFromOutside());
   }
   if (args.size() == 2 && args[0] == "recents") return reportRecents(args[1]);
-  std::fputs(kUsage, stderr);
-  return 2;
+  return platform::usageError(kUsage);
 }

@@ -19,24 +19,38 @@
 
 #include "hushgate/screening/caller_label_db.h"
 #include "hushgate/screening/screening.h"
+#include "platform/command_line.h"
 #include "statics/Preference.h"
 #include "statics/atomic_file.h"
+#include "statics/contracts/names.h"
 #include "statics/json_document.h"
 #include "tools/screen_input.h"
 
 namespace {
 
-void printUsage(std::FILE* out) {
-  std::fputs(
-      "usage: hushgate-screen [--pref FILE] [--table] [NUMBER...]\n"
-      "Judges calls against the preference document of the device root (or FILE).\n"
-      "Without NUMBER arguments, reads JSON lines from standard input with the\n"
-      "optional members \"number\", \"contact\", \"system_blocked\", \"unique_id\".\n"
-      "Prints one JSON line per call: {\"number\":...,\"reason\":CODE,\"detail\":TEXT}\n"
-      "A bad input line (not such an object, or longer than 1 MiB) is reported on\n"
-      "standard error, the others are still judged, and the exit status is 1.\n",
-      out);
-}
+const std::string kUsage =
+    "usage: hushgate-screen [--pref FILE] [--table] [NUMBER...]\n"
+    "       hushgate-screen --help | --version\n"
+    "Judges calls against the preference document of the device root (or FILE).\n"
+    "Without NUMBER arguments, reads JSON lines from standard input with the\n"
+    "optional members \"number\", \"contact\", \"system_blocked\", \"unique_id\".\n"
+    "Prints one JSON line per call: {\"number\":...,\"reason\":CODE,\"detail\":TEXT}\n"
+    "A bad input line (not such an object, or longer than 1 MiB) is reported on\n"
+    "standard error, the others are still judged, and the exit status is 1.\n"
+    "\n"
+    "\n"
+    "Files (under the device root):\n"
+    "  " +
+    std::string(kPrefFilePath) +
+    "  the preference document\n"
+    "  " +
+    kDataDirectoryPath + "/" + kPhoneDataFilePrefix + "*" + kPhoneDataFileSuffix +
+    "  the number-location database\n"
+    "  " +
+    kCallDirectoryDatabasePath +
+    "  the caller-identification database\n"
+    "\n" +
+    platform::kDeviceRootHelp;
 
 struct Options {
   std::optional<std::string> prefFile;
@@ -62,9 +76,6 @@ std::optional<Options> parseArguments(int argc, char** argv) {
       options.prefFile = argv[++i];
     } else if (arg == "--table") {
       options.table = true;
-    } else if (arg == "-h" || arg == "--help") {
-      printUsage(stdout);
-      std::exit(0);
     } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
       std::fprintf(stderr, "hushgate-screen: unknown option %s\n", arg.c_str());
       return std::nullopt;
@@ -95,11 +106,12 @@ std::optional<Json> loadDocument(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::optional<Options> options = parseArguments(argc, argv);
-  if (!options) {
-    printUsage(stderr);
-    return 2;
+  if (const std::optional<int> answered = platform::answerHelpOrVersion(
+          std::vector<std::string>(argv + 1, argv + argc), "hushgate-screen", kUsage)) {
+    return *answered;
   }
+  const std::optional<Options> options = parseArguments(argc, argv);
+  if (!options) return platform::usageError(kUsage);
   const std::optional<Json> doc = loadDocument(*options);
   if (!doc) return 2;
   if (!doc->is_object()) {

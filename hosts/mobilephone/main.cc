@@ -14,6 +14,7 @@
 #include "hosts/common/stop_signals.h"
 #include "hosts/mobilephone/mobilephone_host.h"
 #include "platform/bundle.h"
+#include "platform/command_line.h"
 #include "platform/dispatch.h"
 #include "platform/injection.h"
 #include "platform/ui_graphics.h"
@@ -23,6 +24,7 @@ namespace {
 constexpr char kUsage[] =
     "usage: mobilephone [--screen-scale N] [--watch]\n"
     "                   [--add-to-blacklist ROW LABEL | --delete ROW] RECENTS\n"
+    "       mobilephone --help | --version\n"
     "\n"
     "The Phone application host. Loads the libraries of the injection folder\n"
     "(<device root>/Library/MobileSubstrate/DynamicLibraries), launches, and\n"
@@ -45,6 +47,7 @@ constexpr char kUsage[] =
     "\n"
     "Exit status: 0 done, 1 RECENTS unreadable, an entry of it skipped or a\n"
     "gesture failed (reported on standard error), 2 bad arguments.\n";
+const std::string kHelp = std::string(kUsage) + "\n" + platform::kDeviceRootHelp;
 
 struct Options {
   double screenScale = 2;
@@ -89,9 +92,9 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, int* s
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     const size_t left = args.size() - i - 1;
-    if (arg == "-h" || arg == "--help") {
-      std::fputs(kUsage, stdout);
-      *status = 0;
+    if (const std::optional<int> answered =
+            platform::answerHelpOrVersion({arg}, "mobilephone", kHelp)) {
+      *status = *answered;
       return std::nullopt;
     } else if (arg == "--watch") {
       options.watch = true;

@@ -17,6 +17,7 @@
 #include "hosts/modem/modem_host.h"
 #include "hosts/modem/modem_watcher.h"
 #include "platform/bundle.h"
+#include "platform/command_line.h"
 #include "platform/dispatch.h"
 #include "platform/injection.h"
 
@@ -24,6 +25,7 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: hushgate-modem [--bus ADDRESS] [--contacts eds|none|FILE.vcf]\n"
+    "       hushgate-modem --help | --version\n"
     "\n"
     "The home-screen host of a Linux phone. Loads the libraries of the injection\n"
     "folder (<device root>/Library/MobileSubstrate/DynamicLibraries), launches,\n"
@@ -41,6 +43,9 @@ constexpr char kUsage[] =
     "It prints one JSON line per modem change, call event and hang-up, and logs\n"
     "on standard error. SIGINT and SIGTERM end it (exit status 0); exit status 1\n"
     "when the bus cannot be reached or is lost, 2 for bad arguments.\n";
+const std::string kHelp =
+    std::string(kUsage) + "\n" + platform::kDeviceRootHelp +
+    "  DBUS_SYSTEM_BUS_ADDRESS  the bus of ModemManager, unless --bus names one\n";
 
 struct Options {
   std::string bus;
@@ -100,15 +105,12 @@ void onBusClosed(GDBusConnection*, gboolean, GError* error, gpointer lost) {
 int main(int argc, char** argv) {
   hosts::StopSignals stopSignals;
   const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
-    std::fputs(kUsage, stdout);
-    return 0;
+  if (const std::optional<int> answered =
+          platform::answerHelpOrVersion(args, "hushgate-modem", kHelp)) {
+    return *answered;
   }
   Options options;
-  if (!parseOptions(args, &options)) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+  if (!parseOptions(args, &options)) return platform::usageError(kUsage);
 
   platform::setMainBundleIdentifier(modem::kBundleIdentifier);
   modem::GlibLoopDriver loop;

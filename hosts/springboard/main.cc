@@ -16,6 +16,7 @@
 #include "hosts/common/stop_signals.h"
 #include "hosts/springboard/springboard_host.h"
 #include "platform/bundle.h"
+#include "platform/command_line.h"
 #include "platform/dispatch.h"
 #include "platform/injection.h"
 
@@ -23,6 +24,7 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: springboard [SCRIPT]\n"
+    "       springboard --help | --version\n"
     "\n"
     "The home-screen host. Loads the libraries of the injection folder\n"
     "(<device root>/Library/MobileSubstrate/DynamicLibraries), launches, then\n"
@@ -44,9 +46,10 @@ constexpr char kUsage[] =
     "Exit status: 0 at the end of the script, 1 if a line was bad (reported on\n"
     "standard error and skipped) or SCRIPT cannot be opened, 2 bad arguments.\n";
 
+const std::string kHelp = std::string(kUsage) + "\n" + platform::kDeviceRootHelp;
+
 int usageError() {
-  std::fputs(kUsage, stderr);
-  return 2;
+  return platform::usageError(kUsage);
 }
 
 }  // namespace
@@ -54,9 +57,9 @@ int usageError() {
 int main(int argc, char** argv) {
   hosts::StopSignals stopSignals;
   const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
-    std::fputs(kUsage, stdout);
-    return 0;
+  if (const std::optional<int> answered =
+          platform::answerHelpOrVersion(args, "springboard", kHelp)) {
+    return *answered;
   }
   if (args.size() > 1 || (args.size() == 1 && args[0].size() > 1 && args[0][0] == '-')) {
     return usageError();

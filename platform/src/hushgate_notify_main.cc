@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/command_line.h"
 #include "platform/dispatch.h"
 #include "platform/notify.h"
 
@@ -28,17 +29,16 @@ constexpr char kUsage[] =
     "A script that starts wait in the background should read its \"ready\" line\n"
     "before posting; a post made after that line is never missed.\n"
     "\n"
-    "Notifications live under the device root: $HUSHGATE_ROOT, otherwise\n"
-    "$XDG_DATA_HOME/hushgate/device.\n"
+    "Files: one per notification name under <device root>/run/notify/.\n"
     "\n"
     "Exit status: 0 posted or delivered, 1 failure or time-out, 2 bad arguments.\n";
+const std::string kHelp = std::string(kUsage) + "\n" + platform::kDeviceRootHelp;
 
 // Caps a wait well inside what a millisecond count can hold.
 constexpr double kMaxSeconds = 1e9;
 
 int usageError() {
-  std::fputs(kUsage, stderr);
-  return 2;
+  return platform::usageError(kUsage);
 }
 
 std::optional<double> parseSeconds(const std::string& text) {
@@ -83,9 +83,9 @@ int waitFor(const std::string& name, std::chrono::milliseconds timeout) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
-    std::fputs(kUsage, stdout);
-    return 0;
+  if (const std::optional<int> answered =
+          platform::answerHelpOrVersion(args, "hushgate-notify", kHelp)) {
+    return *answered;
   }
   if (args.size() == 2 && args[0] == "post") return postNamed(args[1]);
   if ((args.size() == 2 || args.size() == 3) && args[0] == "wait") {

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/version.h"
 #include "statics/atomic_file.h"
 #include "statics/contracts/city_list.h"
 #include "statics/contracts/names.h"
@@ -25,7 +26,14 @@ constexpr const char* kProgram = "hushgate-phonedata";
 constexpr const char* kUsage =
     "usage: hushgate-phonedata build [--out-dir DIR]\n"
     "       hushgate-phonedata info FILE\n"
-    "       hushgate-phonedata lookup FILE NUMBER...\n";
+    "       hushgate-phonedata lookup FILE NUMBER...\n"
+    "       hushgate-phonedata --help | --version\n"
+    "\n"
+    "build   makes the number-location database phone-VERSION.dat and the city\n"
+    "        list cities.json in DIR (default: the current folder) from the\n"
+    "        geocoding data of libphonenumber\n"
+    "info    checks a database file and sums it up\n"
+    "lookup  prints the carrier and region of each NUMBER in a database file\n";
 
 int usageError(std::ostream& err, const std::string& problem) {
   err << kProgram << ": " << problem << "\n" << kUsage;
@@ -197,6 +205,10 @@ int runCommand(std::span<const std::string> args, std::ostream& out, std::ostrea
   if (verb == "lookup") return runLookup(args.subspan(1), out, err);
   if (verb == "-h" || verb == "--help" || verb == "help") {
     out << kUsage;
+    return 0;
+  }
+  if (verb == "--version" && args.size() == 1) {
+    out << kProgram << " " << HUSHGATE_VERSION << "\n";
     return 0;
   }
   return usageError(err, "unknown command \"" + printable(verb) + "\"");
