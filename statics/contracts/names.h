@@ -61,6 +61,11 @@ inline constexpr char kCallDirectoryDatabasePath[] =
 inline constexpr char kPhoneDataFilePrefix[] = "phone-";
 inline constexpr char kPhoneDataFileSuffix[] = ".dat";
 
+// A file that is replaced whole (the preference documents, the block history)
+// is locked through a sibling file of this suffix, which every writer opens
+// and holds with flock(2) for the whole of its read-modify-write.
+inline constexpr char kLockFileSuffix[] = ".lock";
+
 // ---- Time
 
 // Log time stamps and the history viewer's dates are in this zone, whatever
