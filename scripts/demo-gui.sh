@@ -12,9 +12,17 @@ cd "$(dirname "$0")/.."
 
 build=${1:-build}
 build=$(cd "$build" && pwd)
-root=${HUSHGATE_DEMO_ROOT:-${TMPDIR:-/tmp}/hushgate-demo-device}
-rm -rf "$root"
-mkdir -p "$root"
+# A folder of its own (HUSHGATE_DEMO_ROOT names one to keep; it must be new or
+# empty), so two demos on one machine never touch each other's device.
+if [ -n "${HUSHGATE_DEMO_ROOT:-}" ]; then
+  root=$HUSHGATE_DEMO_ROOT
+  mkdir -p "$root"
+  [ -z "$(ls -A "$root")" ] || { echo "demo-gui.sh: $root is not empty" >&2; exit 2; }
+  keep=1
+else
+  root=$(mktemp -d "${TMPDIR:-/tmp}/hushgate-demo-XXXXXX")
+  keep=
+fi
 root=$(cd "$root" && pwd)
 export HUSHGATE_ROOT=$root
 gui=$build/hushgate-gui/qt/hushgate-gui
@@ -26,6 +34,7 @@ cleanup() {
   exec 3>&- 2>/dev/null || true
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
+  [ -n "$keep" ] || rm -rf "$root"
 }
 trap cleanup EXIT
 

@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   qt6-base-dev qt6-qpa-plugins fonts-wqy-microhei
   libmm-glib-dev libebook1.2-dev dbus-daemon evolution-data-server locales
+  libqt6svg6 desktop-file-utils appstream help2man
 )
 
 missing=()

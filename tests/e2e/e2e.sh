@@ -290,6 +290,64 @@ JSON
     grep -q '"10086"' "$pref" || fail "entry not saved: $(cat "$pref")"
     ;;
 
+  installed_programs_follow_conventions)
+    # The layout a packager expects, and the command-line conventions of every
+    # installed program.
+    prefix=$root/prefix
+    cmake --install "$build" --prefix "$prefix" > "$root/install.log" ||
+      fail "install failed: $(tail -5 "$root/install.log")"
+    user_programs="hushgate-gui hushgate-screen hushgate-phonedata hushgate-report hushgate-notify hushgate-modem"
+    for file in libexec/hushgate/springboard libexec/hushgate/mobilephone lib/hushgate/hushgate.so \
+        share/metainfo/com.tevrin.hushgate.metainfo.xml share/hushgate/hushgate-gui.svg; do
+      [ -s "$prefix/$file" ] || fail "not installed: $file"
+    done
+    ls "$prefix"/lib/hushgate/libplatform.so* > /dev/null || fail "no platform library in lib/hushgate"
+    for program in $(ls "$prefix/bin"); do
+      case " $user_programs " in *" $program "*) ;; *) fail "bin/ holds $program" ;; esac
+    done
+    [ -z "$(ls "$prefix/lib" | grep -v '^hushgate$' | grep -v '^systemd$')" ] ||
+      fail "lib/ holds $(ls "$prefix/lib")"
+    desktop-file-validate "$prefix/share/applications/hushgate-gui.desktop" ||
+      fail "the desktop entry is not valid"
+    appstreamcli validate --no-net "$prefix/share/metainfo/com.tevrin.hushgate.metainfo.xml" > "$root/as.log" ||
+      fail "the AppStream metadata is not valid: $(cat "$root/as.log")"
+    version=$(sed -n 's/^project(hushgate VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
+    for program in $user_programs; do
+      path=$prefix/bin/$program
+      [ -x "$path" ] || fail "not installed: bin/$program"
+      # The installed program finds its libraries in the prefix, not the build tree.
+      ! ldd "$path" | grep -q "$build" || fail "$program links the build tree: $(ldd "$path" | grep "$build")"
+      [ -s "$prefix/share/man/man1/$program.1" ] || fail "no manual page for $program"
+      out=$("$path" --version) || fail "$program --version: status $?"
+      [ "$out" = "$program $version" ] || fail "$program --version printed '$out'"
+      "$path" --help > "$root/help.txt" || fail "$program --help: status $?"
+      grep -q '^usage: ' "$root/help.txt" || fail "$program --help prints no usage"
+      # Every program that works on the device root says so (the database
+      # tool works on the files it is given).
+      [ "$program" = hushgate-phonedata ] || grep -q 'HUSHGATE_ROOT' "$root/help.txt" ||
+        fail "$program --help does not name HUSHGATE_ROOT"
+      set +e
+      "$path" --no-such-option > "$root/out.txt" 2> "$root/err.txt"
+      status=$?
+      set -e
+      [ "$status" = 2 ] || fail "$program with a bad option: status $status"
+      [ ! -s "$root/out.txt" ] && grep -q 'usage: ' "$root/err.txt" ||
+        fail "$program with a bad option: the usage is not on standard error"
+    done
+    for host in springboard mobilephone; do
+      out=$("$prefix/libexec/hushgate/$host" --version) || fail "$host --version: status $?"
+      [ "$out" = "$host $version" ] || fail "$host --version printed '$out'"
+    done
+    # A display that does not answer: one sentence and status 1, no abort.
+    set +e
+    env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:97 "$prefix/bin/hushgate-gui" 2> "$root/err.txt"
+    status=$?
+    set -e
+    [ "$status" = 1 ] || fail "hushgate-gui with a dead display: status $status"
+    grep -q '^hushgate-gui: cannot open the display :97' "$root/err.txt" ||
+      fail "hushgate-gui with a dead display said: $(cat "$root/err.txt")"
+    ;;
+
   *)
     fail "unknown scenario $scenario"
     ;;
