@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gui/support/gui_test.h"
+#include "hushgate-gui/core/kit/localization.h"
 
 namespace {
 
@@ -30,10 +31,10 @@ TEST_F(AlertUtilTest, InfoHasOneDefaultConfirmButtonThatRunsTheCallbackAfterClos
   EXPECT_EQ(alert.title, "Title");
   EXPECT_EQ(alert.message, "Message");
   ASSERT_EQ(alert.actions.size(), 1u);
-  EXPECT_EQ(alert.actions[0]->title, "确定");
+  EXPECT_EQ(alert.actions[0]->title, "OK");
   EXPECT_EQ(alert.actions[0]->style, AlertActionStyle::Default);
   EXPECT_EQ(calls, 0);
-  ASSERT_TRUE(presenter_.tap("确定"));
+  ASSERT_TRUE(presenter_.tap(gui::alertConfirmTitle()));
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(openWhenCalled, 0u);
 }
@@ -43,7 +44,7 @@ TEST_F(AlertUtilTest, InfoWithoutTitleMessageOrCallback) {
   ASSERT_EQ(presenter_.alerts.size(), 1u);
   EXPECT_FALSE(presenter_.alerts[0]->title.has_value());
   EXPECT_FALSE(presenter_.alerts[0]->message.has_value());
-  EXPECT_TRUE(presenter_.tap("确定"));  // no callback: closing only
+  EXPECT_TRUE(presenter_.tap(gui::alertConfirmTitle()));  // no callback: closing only
   EXPECT_EQ(presenter_.openAlertCount(), 0u);
 }
 
@@ -59,20 +60,36 @@ TEST_F(AlertUtilTest, QueryButtonOrderAndStyles) {
     AlertUtil::showQuery("T", "M", c.danger, [] {});
     ASSERT_EQ(presenter.alerts.size(), 1u);
     const gui::Alert& alert = *presenter.alerts[0];
-    EXPECT_EQ(RecordingPresenter::actionTitles(alert), (std::vector<std::string>{"取消", "确定"}));
+    EXPECT_EQ(RecordingPresenter::actionTitles(alert), (std::vector<std::string>{"Cancel", "OK"}));
     EXPECT_EQ(alert.actions[0]->style, AlertActionStyle::Cancel);
     EXPECT_EQ(alert.actions[1]->style, c.confirmStyle) << "danger " << c.danger;
   }
 }
 
+TEST_F(AlertUtilTest, ButtonTextsFollowTheLanguage) {
+  const struct {
+    const char* language;
+    std::vector<std::string> titles;
+  } cases[] = {{"zh_CN", {"取消", "确定"}}, {"en", {"Cancel", "OK"}}};
+  for (const auto& c : cases) {
+    gui::setLanguage(c.language);
+    RecordingPresenter presenter;
+    gui::ScopedPresenter scoped(presenter);
+    AlertUtil::showQuery("T", "M", true, [] {});
+    ASSERT_EQ(presenter.alerts.size(), 1u);
+    EXPECT_EQ(RecordingPresenter::actionTitles(*presenter.alerts[0]), c.titles) << c.language;
+  }
+  gui::setLanguage("en");
+}
+
 TEST_F(AlertUtilTest, QueryCancelNeverRunsTheCallbackConfirmDoes) {
   int calls = 0;
   AlertUtil::showQuery("T", "M", true, [&] { ++calls; });
-  ASSERT_TRUE(presenter_.tap("取消"));
+  ASSERT_TRUE(presenter_.tap(gui::alertCancelTitle()));
   EXPECT_EQ(calls, 0);
   EXPECT_EQ(presenter_.openAlertCount(), 0u);
   AlertUtil::showQuery("T", "M", true, [&] { ++calls; });
-  ASSERT_TRUE(presenter_.tap("确定"));
+  ASSERT_TRUE(presenter_.tap(gui::alertConfirmTitle()));
   EXPECT_EQ(calls, 1);
 }
 

@@ -9,6 +9,7 @@
 #include "gui/support/gui_test.h"
 #include "gui/support/http_test_server.h"
 #include "gui/support/scoped_time_zone.h"
+#include "hushgate-gui/core/kit/AlertUtil.h"
 #include "hushgate-gui/core/kit/localization.h"
 #include "statics/format.h"
 
@@ -53,7 +54,9 @@ class DonationTest : public gui_testing::GuiTest {
     ASSERT_NE(alert, nullptr) << what;
     EXPECT_EQ(alert->title, gui::localizedString("error-title")) << what;
     EXPECT_EQ(alert->message, gui::localizedString("error-content")) << what;
-    EXPECT_EQ(RecordingPresenter::actionTitles(*alert), std::vector<std::string>{"确定"}) << what;
+    EXPECT_EQ(RecordingPresenter::actionTitles(*alert),
+              std::vector<std::string>{gui::alertConfirmTitle()})
+        << what;
   }
 
   HttpTestServer server_;
@@ -233,9 +236,10 @@ TEST_F(DonationTest, DonateCopiesTheAccountAndOffersThePaymentApplication) {
     const std::string second = installed ? gui::localizedString("donate-alert-title-2") : "";
     EXPECT_EQ(alert->message,
               stringWithFormat(gui::localizedString("donate-alert-title-1"), second));
-    EXPECT_EQ(RecordingPresenter::actionTitles(*alert), std::vector<std::string>{"确定"});
+    EXPECT_EQ(RecordingPresenter::actionTitles(*alert),
+              std::vector<std::string>{gui::alertConfirmTitle()});
     EXPECT_TRUE(presenter.openedURLs.empty());
-    ASSERT_TRUE(presenter.tap("确定"));
+    ASSERT_TRUE(presenter.tap(gui::alertConfirmTitle()));
     EXPECT_EQ(presenter.openedURLs, std::vector<std::string>{"alipay://"}) << installed;
   }
   EXPECT_NE(gui::localizedString("donate-alert-title-2"), "donate-alert-title-2");

@@ -13,6 +13,7 @@
 #include "gui/support/manual_queue.h"
 #include "gui/support/notify_waiter.h"
 #include "gui/support/scoped_time_zone.h"
+#include "hushgate-gui/core/kit/AlertUtil.h"
 #include "hushgate-gui/core/kit/localization.h"
 #include "hushgate-gui/core/kit/notification_center.h"
 #include "platform/notify.h"
@@ -158,7 +159,7 @@ TEST_F(HistoryVCTest, DeleteAllConfirmedEmptiesTheFileAndClosesAfterFourTenths) 
   EXPECT_EQ(alert->actions.at(1)->style, gui::AlertActionStyle::Destructive);
   EXPECT_EQ(deletedByUser_, 0);
 
-  ASSERT_TRUE(presenter_.tap("确定"));
+  ASSERT_TRUE(presenter_.tap(gui::alertConfirmTitle()));
   EXPECT_TRUE(history_->empty());
   EXPECT_EQ(std::filesystem::file_size(root_.at(kHistoryPath)), 0u);
   EXPECT_EQ(view_.reloads, 1);
@@ -175,7 +176,7 @@ TEST_F(HistoryVCTest, DeleteAllConfirmedEmptiesTheFileAndClosesAfterFourTenths) 
 TEST_F(HistoryVCTest, DeleteAllCancelledChangesNothing) {
   const std::string before = historyFile();
   screen_->onTrash();
-  ASSERT_TRUE(presenter_.tap("取消"));
+  ASSERT_TRUE(presenter_.tap(gui::alertCancelTitle()));
   EXPECT_EQ(history_->size(), 3u);
   EXPECT_EQ(historyFile(), before);
   EXPECT_EQ(mainQueue().pendingCount(), 0u);
@@ -292,7 +293,7 @@ TEST_F(HistoryVCTest, AListThatIsGoneIsNeverWrittenOver) {
   screen_->onDeleteRow(0);
   screen_->syncMPHistoryFile();
   screen_->onTrash();
-  ASSERT_TRUE(presenter_.tap("确定"));
+  ASSERT_TRUE(presenter_.tap(gui::alertConfirmTitle()));
   EXPECT_EQ(historyFile(), before);
   EXPECT_EQ(deletedByUser_, 0);
 }

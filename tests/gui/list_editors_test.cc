@@ -464,14 +464,14 @@ TEST_F(ListEditorTest, ClearingAsksFirst) {
   EXPECT_EQ(question.title, localizedString("del-all-keywords-prompt"));
   EXPECT_FALSE(question.message.has_value());
   ASSERT_EQ(question.actions.size(), 2u);
-  EXPECT_EQ(question.actions[1]->title, gui::kAlertConfirmTitle);
+  EXPECT_EQ(question.actions[1]->title, gui::alertConfirmTitle());
   EXPECT_EQ(question.actions[1]->style, AlertActionStyle::Destructive);
-  ASSERT_TRUE(presenter_.tap(gui::kAlertCancelTitle));
+  ASSERT_TRUE(presenter_.tap(gui::alertCancelTitle()));
   EXPECT_EQ(list("keywords"), before);
   EXPECT_FALSE(root_.exists(kPrefFile));
 
   screen_->onTrash();
-  ASSERT_TRUE(presenter_.tap(gui::kAlertConfirmTitle));
+  ASSERT_TRUE(presenter_.tap(gui::alertConfirmTitle()));
   EXPECT_EQ(savedDocument()["keywords"], Json::array());
   EXPECT_EQ(view_.trash, false);
 }
@@ -482,7 +482,7 @@ TEST_F(ListEditorTest, ClearingAListThatWasNeverMadeLeavesItAbsentAndSaves) {
   UpdateCounter updates;
   screen_->onTrash();
   EXPECT_EQ(presenter_.openAlert()->title, localizedString("del-all-blacklist-prompt"));
-  ASSERT_TRUE(presenter_.tap(gui::kAlertConfirmTitle));
+  ASSERT_TRUE(presenter_.tap(gui::alertConfirmTitle()));
   EXPECT_FALSE(pref().contains("blacklist"));
   ASSERT_TRUE(root_.exists(kPrefFile));
   EXPECT_FALSE(savedDocument().contains("blacklist"));

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "hushgate-gui/core/kit/resources.h"
+#include "hushgate-gui/core/screens/OpenSourceVC.h"
 #include "statics/json_document.h"
 #include "support/temp_root.h"
 
@@ -53,24 +54,24 @@ struct Lookup {
 };
 
 std::vector<Lookup> lookupsIn(const std::string& text) {
-  constexpr std::string_view kCall = "localizedString(";
   std::vector<Lookup> lookups;
-  for (size_t at = text.find(kCall); at != std::string::npos; at = text.find(kCall, at + 1)) {
-    size_t i = at + kCall.size();
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-    const size_t close = text.find(')', i);
-    Lookup lookup;
-    lookup.argument = text.substr(i, close == std::string::npos ? 0 : close - i);
-    if (i < text.size() && text[i] == '"') {
-      std::string key;
-      for (++i; i < text.size() && text[i] != '"'; ++i) {
-        if (text[i] == '\\' && i + 1 < text.size()) ++i;
-        key += text[i];
+  for (const std::string_view kCall : {"localizedString(", "localizedCountString("})
+    for (size_t at = text.find(kCall); at != std::string::npos; at = text.find(kCall, at + 1)) {
+      size_t i = at + kCall.size();
+      while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+      const size_t close = text.find(')', i);
+      Lookup lookup;
+      lookup.argument = text.substr(i, close == std::string::npos ? 0 : close - i);
+      if (i < text.size() && text[i] == '"') {
+        std::string key;
+        for (++i; i < text.size() && text[i] != '"'; ++i) {
+          if (text[i] == '\\' && i + 1 < text.size()) ++i;
+          key += text[i];
+        }
+        lookup.key = key;
       }
-      lookup.key = key;
+      lookups.push_back(lookup);
     }
-    lookups.push_back(lookup);
-  }
   return lookups;
 }
 
@@ -210,9 +211,41 @@ TEST(LocalizationTest, BothLanguagesHaveTheSameKeysAndPlaceholders) {
     EXPECT_EQ(joined(placeholders(text)), joined(placeholders(other->second)))
         << "placeholders of \"" << key << "\" differ";
   }
-  for (const auto& entry : english) {
-    EXPECT_EQ(chinese.count(entry.first), 1u) << "\"" << entry.first << "\" is only in en";
+  // A plural variant "KEY#CATEGORY" may be in one table only; its key and
+  // placeholders are those of KEY.
+  for (const auto& [key, text] : english) {
+    const size_t mark = key.find(gui::kPluralVariantSeparator);
+    const std::string base = key.substr(0, mark);
+    EXPECT_EQ(chinese.count(base), 1u) << "\"" << key << "\" is only in en";
+    if (mark != std::string::npos && english.count(base) == 1) {
+      EXPECT_EQ(joined(placeholders(text)), joined(placeholders(english.at(base))))
+          << "placeholders of \"" << key << "\" differ from \"" << base << "\"";
+    }
   }
+}
+
+TEST(LocalizationTest, CountsFollowThePluralRulesOfTheLanguage) {
+  struct Case {
+    const char* language;
+    unsigned long count;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"en", 1, "1 region"},
+      {"en", 2, "2 regions"},
+      {"en", 0, "0 regions"},
+      {"en", 21, "21 regions"},
+      {"zh_CN", 1, "1 个地区"},
+      {"zh_CN", 2, "2 个地区"},
+      {"en", 4294967296, "4294967296 regions"},
+  };
+  for (const Case& c : cases) {
+    gui::setLanguage(c.language);
+    EXPECT_EQ(gui::localizedCountString("city-block-count-fmt", c.count), c.text)
+        << c.language << " " << c.count;
+  }
+  gui::setLanguage("zh_CN");
+  EXPECT_EQ(gui::localizedCountString("record-count-fmt", 1), "1 条");
 }
 
 TEST(LocalizationTest, PlaceholderScanSeesFormats) {
@@ -251,6 +284,7 @@ TEST(LocalizationTest, TheLocaleChoosesTheLanguage) {
     const char* lcMessages;
     const char* lang;
     const char* language;
+    const char* languageList = nullptr;
   };
   const Case cases[] = {
       {nullptr, nullptr, nullptr, "en"},
@@ -260,9 +294,17 @@ TEST(LocalizationTest, TheLocaleChoosesTheLanguage) {
       {"", "", "zh_SG", "zh_CN"},  // empty ones are skipped
       {"C", nullptr, "zh_CN", "en"},
       {nullptr, nullptr, "de_DE", "en"},
+      {nullptr, nullptr, "zh_TW.UTF-8", "zh_CN"},  // Traditional: the Simplified table
+      // LANGUAGE: its first entry with a table, unless the locale is C or unset.
+      {nullptr, nullptr, "de_DE.UTF-8", "zh_CN", "fr:zh_TW:en"},
+      {nullptr, nullptr, "zh_CN.UTF-8", "en", "en_GB"},
+      {nullptr, nullptr, "en_US.UTF-8", "zh_CN", "de:zh_HK"},
+      {nullptr, nullptr, "en_US.UTF-8", "en", "de:fr"},
+      {"C", nullptr, "zh_CN", "en", "zh_CN"},
+      {nullptr, nullptr, nullptr, "en", "zh_CN"},
   };
   std::map<std::string, std::optional<std::string>> saved;
-  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"}) {
     const char* value = std::getenv(name);
     saved[name] = value ? std::optional<std::string>(value) : std::nullopt;
   }
@@ -277,9 +319,10 @@ TEST(LocalizationTest, TheLocaleChoosesTheLanguage) {
     set("LC_ALL", c.lcAll);
     set("LC_MESSAGES", c.lcMessages);
     set("LANG", c.lang);
+    set("LANGUAGE", c.languageList);
     EXPECT_EQ(gui::languageFromLocale(), c.language)
         << (c.lcAll ? c.lcAll : "-") << " " << (c.lcMessages ? c.lcMessages : "-") << " "
-        << (c.lang ? c.lang : "-");
+        << (c.lang ? c.lang : "-") << " " << (c.languageList ? c.languageList : "-");
   }
   for (const auto& [name, value] : saved) set(name.c_str(), value ? value->c_str() : nullptr);
 }
@@ -313,3 +356,13 @@ TEST(ResourcesTest, FindsTheCityListAndFollowsTheEnvironment) {
 }
 
 }  // namespace
+
+TEST(ResourcesTest, EveryOpenSourceNoticeShipsItsLicenceText) {
+  for (const auto& notice : gui::OpenSourceVC::notices()) {
+    const std::string text = gui::OpenSourceVC::licenseText(notice);
+    EXPECT_GT(text.size(), 200u) << notice.name << ": no licence text";
+    EXPECT_FALSE(notice.copyright.empty()) << notice.name;
+  }
+  gui::OpenSourceVC::Notice missing{"x", "y", "z", "no-such-licence"};
+  EXPECT_EQ(gui::OpenSourceVC::licenseText(missing), "");
+}

@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 
+#include "hushgate-gui/core/kit/localization.h"
 #include "hushgate-gui/core/kit/ui.h"
 
 namespace gui {
@@ -44,20 +45,28 @@ void showOverlay(HudIndicator indicator, std::optional<std::string> text) {
 
 }  // namespace
 
+std::string alertConfirmTitle() {
+  return localizedString("ok");
+}
+
+std::string alertCancelTitle() {
+  return localizedString("cancel");
+}
+
 void AlertUtil::showInfo(std::optional<std::string> title, std::optional<std::string> message,
                          std::function<void()> onConfirm) {
   auto alert = makeAlert(std::move(title), std::move(message));
   alert->actions.push_back(
-      makeAction(kAlertConfirmTitle, AlertActionStyle::Default, std::move(onConfirm)));
+      makeAction(alertConfirmTitle(), AlertActionStyle::Default, std::move(onConfirm)));
   presenter().presentAlert(std::move(alert));
 }
 
 void AlertUtil::showQuery(std::optional<std::string> title, std::optional<std::string> message,
                           bool isDanger, std::function<void()> onConfirm) {
   auto alert = makeAlert(std::move(title), std::move(message));
-  alert->actions.push_back(makeAction(kAlertCancelTitle, AlertActionStyle::Cancel, nullptr));
+  alert->actions.push_back(makeAction(alertCancelTitle(), AlertActionStyle::Cancel, nullptr));
   alert->actions.push_back(makeAction(
-      kAlertConfirmTitle, isDanger ? AlertActionStyle::Destructive : AlertActionStyle::Default,
+      alertConfirmTitle(), isDanger ? AlertActionStyle::Destructive : AlertActionStyle::Default,
       std::move(onConfirm)));
   presenter().presentAlert(std::move(alert));
 }

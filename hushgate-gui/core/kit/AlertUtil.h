@@ -10,18 +10,19 @@
 
 namespace gui {
 
-// Fixed button texts (not looked up in the localisation table).
-inline constexpr char kAlertConfirmTitle[] = "确定";
-inline constexpr char kAlertCancelTitle[] = "取消";
+// The button texts, from the localisation table ("ok", "cancel"): "确定" and
+// "取消" in Chinese, "OK" and "Cancel" in English.
+std::string alertConfirmTitle();
+std::string alertCancelTitle();
 
 class AlertUtil {
  public:
-  // An alert with one "确定" button (default style); tapping it closes the
+  // An alert with one confirm button (default style); tapping it closes the
   // alert, then runs onConfirm if given.
   static void showInfo(std::optional<std::string> title, std::optional<std::string> message,
                        std::function<void()> onConfirm = {});
 
-  // An alert with "取消" (cancel style; only closes) then "确定" (destructive
+  // An alert with cancel (cancel style; only closes) then confirm (destructive
   // when isDanger, else default; closes, then runs onConfirm if given).
   static void showQuery(std::optional<std::string> title, std::optional<std::string> message,
                         bool isDanger, std::function<void()> onConfirm = {});

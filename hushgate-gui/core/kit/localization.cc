@@ -1,8 +1,13 @@
 #include "hushgate-gui/core/kit/localization.h"
 
+#include <unicode/locid.h>
+#include <unicode/plurrule.h>
+
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -10,6 +15,7 @@
 #include "hushgate-gui/core/kit/resources.h"
 #include "statics/Log.h"
 #include "statics/atomic_file.h"
+#include "statics/format.h"
 #include "statics/json_document.h"
 
 namespace gui {
@@ -72,11 +78,28 @@ const Table& tableLocked(Tables& t, const std::string& language) {
 }  // namespace
 
 std::string languageFromLocale() {
+  std::string_view locale;
   for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
     const char* value = std::getenv(variable);
-    if (value != nullptr && *value != '\0') return languageOf(value);
+    if (value != nullptr && *value != '\0') {
+      locale = value;
+      break;
+    }
   }
-  return kEnglish;
+  // As gettext does: LANGUAGE is a list of languages by preference, used
+  // unless the locale is C; its first entry that has a table wins.
+  const char* preference = std::getenv("LANGUAGE");
+  if (!locale.empty() && locale != "C" && locale != "POSIX" && preference != nullptr) {
+    std::string_view list = preference;
+    while (!list.empty()) {
+      const size_t colon = list.find(':');
+      const std::string_view entry = list.substr(0, colon);
+      if (entry.substr(0, 2) == "zh" || entry.substr(0, 2) == "en") return languageOf(entry);
+      if (colon == std::string_view::npos) break;
+      list.remove_prefix(colon + 1);
+    }
+  }
+  return locale.empty() ? kEnglish : languageOf(locale);
 }
 
 std::string localizedString(std::string_view key) {
@@ -86,6 +109,24 @@ std::string localizedString(std::string_view key) {
   const Table& table = tableLocked(t, *t.language);
   const auto it = table.find(std::string(key));
   return it != table.end() ? it->second : std::string(key);
+}
+
+std::string localizedCountString(std::string_view key, unsigned long count) {
+  const std::string language = currentLanguage();
+  std::string text = localizedString(key);
+  UErrorCode status = U_ZERO_ERROR;
+  const std::unique_ptr<icu::PluralRules> rules(
+      icu::PluralRules::forLocale(icu::Locale(language.c_str()), status));
+  if (U_SUCCESS(status) && rules != nullptr) {
+    std::string category;
+    rules->select(static_cast<int32_t>(std::min<unsigned long>(count, INT32_MAX)))
+        .toUTF8String(category);
+    const std::string variantKey = std::string(key) + kPluralVariantSeparator + category;
+    if (std::string variant = localizedString(variantKey); variant != variantKey) {
+      text = std::move(variant);
+    }
+  }
+  return stringWithFormat(text, count);
 }
 
 const std::map<std::string, std::string>& localizationTable(std::string_view language) {
