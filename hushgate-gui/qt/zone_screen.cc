@@ -1,6 +1,7 @@
 #include "hushgate-gui/qt/zone_screen.h"
 
 #include <QBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
@@ -27,6 +28,12 @@ ZoneScreen::ZoneScreen(std::shared_ptr<gui::ZoneVC> model, QWidget* parent)
           [this] { model_->searchBarSearchButtonClicked(); });
 
   table_ = new ZoneTable(this);
+  emptyLabel_ = new QLabel(this);
+  emptyLabel_->setObjectName("emptyLabel");
+  emptyLabel_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  emptyLabel_->setWordWrap(true);
+  emptyLabel_->setContentsMargins(16, 24, 16, 0);
+  emptyLabel_->hide();
 
   layout_ = new QVBoxLayout(this);
   layout_->setContentsMargins(0, 0, 0, 0);
@@ -36,12 +43,13 @@ ZoneScreen::ZoneScreen(std::shared_ptr<gui::ZoneVC> model, QWidget* parent)
   searchRow->addWidget(searchBar_);
   layout_->addLayout(searchRow);
   layout_->addWidget(table_, 1);
+  layout_->addWidget(emptyLabel_, 1);
 
   auto checkAll = std::make_unique<QPushButton>();
   checkAllButton_ = checkAll.get();
   checkAllButton_->setObjectName("checkAllButton");
   checkAllButton_->setCursor(Qt::PointingHandCursor);
-  connect(checkAllButton_, &QPushButton::clicked, this, [this] { model_->onCheckAll(); });
+  connect(checkAllButton_, &QPushButton::clicked, this, [this] { model_->onCheckAllTapped(); });
   setBarWidget(std::move(checkAll));
 
   model_->setView(this);
@@ -63,6 +71,10 @@ void ZoneScreen::viewDidDisappear() {
 
 void ZoneScreen::reloadData() {
   table_->reload(*model_);
+  const std::optional<std::string> empty = model_->emptyResultText();
+  emptyLabel_->setText(toQString(empty.value_or("")));
+  emptyLabel_->setVisible(empty.has_value());
+  table_->setVisible(!empty.has_value());
 }
 
 void ZoneScreen::setUserInteractionEnabled(bool on) {

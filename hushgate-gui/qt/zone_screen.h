@@ -15,6 +15,7 @@
 #include "hushgate-gui/core/screens/ZoneVC.h"
 #include "hushgate-gui/qt/screen_widget.h"
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QVBoxLayout;
@@ -50,6 +51,7 @@ class ZoneScreen : public ScreenWidget, private gui::ZoneVC::View {
   QVBoxLayout* layout_;
   QLineEdit* searchBar_;
   ZoneTable* table_;
+  QLabel* emptyLabel_;                    // the text of a search that found nothing
   QPointer<QPushButton> checkAllButton_;  // in the bar, which deletes it
 };
 

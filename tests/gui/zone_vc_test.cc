@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "gui/support/gui_test.h"
+#include "hushgate-gui/core/kit/AlertUtil.h"
 #include "hushgate-gui/core/kit/localization.h"
 #include "hushgate-gui/core/kit/notification_center.h"
 #include "hushgate-gui/core/models/pref_lists.h"
@@ -312,6 +313,14 @@ TEST_F(ZoneVCTest, Search) {
       {"1", {{"hebei", {"0310", "0311"}}, {"zhixiashi", {"010", "021"}}}},
       {"州", {{"guangdong", {"020"}}}},
       {" 075", {}},  // only the emptiness test trims
+      // Latin letters also find a place by its pinyin or its initials, in any case.
+      {"shenzhen", {{"guangdong", {"0755"}}}},
+      {"Shen Zhen", {{"guangdong", {"0755"}}}},
+      {"sz", {{"guangdong", {"0755"}}}},
+      {"guang", {{"guangdong", {"020", "0755", "0756"}}}},
+      {"zhou", {{"guangdong", {"020"}}}},
+      {"hd", {{"hebei", {"0310"}}}},
+      {"xyz", {}},
       {"   ",
        {{"hebei", {"0310", "0311", "035"}},
         {"zhixiashi", {"010", "021"}},
@@ -330,8 +339,43 @@ TEST_F(ZoneVCTest, Search) {
     EXPECT_EQ(screen.checkAllPermitted(), c.text == "   ");
     EXPECT_EQ(view_.checkAllEnabled, c.text == "   ");
     EXPECT_EQ(screen.numberOfSectionsInTableView(), c.shown.size());
+    EXPECT_EQ(screen.emptyResultText().has_value(), c.shown.empty()) << c.text;
   }
   EXPECT_EQ(screen.cityGroups().size(), 3u);
+}
+
+TEST_F(ZoneVCTest, CheckAllAsksFirstWhenMoreThanOneProvinceWouldChange) {
+  struct Case {
+    std::vector<std::string> blockedGroups;
+    bool asks;
+  };
+  const Case cases[] = {
+      {{}, true},                                   // three to block
+      {{"hebei", "zhixiashi"}, false},              // one left to block
+      {{"hebei", "zhixiashi", "guangdong"}, true},  // three to unblock
+  };
+  for (const Case& c : cases) {
+    ZoneVC& screen = open();
+    pref()["blocked-groups"] = c.blockedGroups;
+    const Json before = pref();
+    screen.onCheckAllTapped();
+    const std::string what = ::testing::PrintToString(c.blockedGroups);
+    if (!c.asks) {
+      EXPECT_EQ(presenter_.openAlertCount(), 0u) << what;
+      EXPECT_NE(pref(), before) << what;
+      settle();
+      continue;
+    }
+    ASSERT_EQ(presenter_.openAlertCount(), 1u) << what;
+    EXPECT_EQ(pref(), before) << "nothing changes before the answer: " << what;
+    ASSERT_TRUE(presenter_.tap(gui::alertCancelTitle()));
+    EXPECT_EQ(pref(), before) << what;
+    screen.onCheckAllTapped();
+    ASSERT_TRUE(presenter_.tap(gui::alertConfirmTitle()));
+    EXPECT_NE(pref(), before) << what;
+    EXPECT_EQ(screen.isAllGroupsChecked(), c.blockedGroups.empty()) << what;
+    settle();
+  }
 }
 
 TEST_F(ZoneVCTest, EachRuleSetKeepsToItsOwnKeys) {

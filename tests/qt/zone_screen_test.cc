@@ -329,7 +329,17 @@ void ZoneScreenTest::checkAllThenUncheckAll() {
     cityKeys.insert(group.allCityKeys.begin(), group.allCityKeys.end());
   }
 
+  // More than one province changes: a question first; cancel changes nothing.
+  const json before = document(session);
   click(editor.checkAll);
+  gui_qt::AlertDialog* question = qt_testing::waitForAlert();
+  QVERIFY(question != nullptr);
+  QVERIFY(qt_testing::pressAlertButton(question, "取消"));
+  QVERIFY(document(session) == before);
+  click(editor.checkAll);
+  question = qt_testing::waitForAlert();
+  QVERIFY(question != nullptr);
+  QVERIFY(qt_testing::pressAlertButton(question, "确定"));
   json doc = document(session);
   Strings groups = strings(at(doc, {"blocked-groups"}));
   // hebei stays first; the others follow in table order, none twice.
@@ -351,6 +361,9 @@ void ZoneScreenTest::checkAllThenUncheckAll() {
   QVERIFY(editor.city("0755")->isChecked());
 
   click(editor.checkAll);
+  question = qt_testing::waitForAlert();
+  QVERIFY(question != nullptr);
+  QVERIFY(qt_testing::pressAlertButton(question, "确定"));
   doc = document(session);
   QVERIFY(strings(at(doc, {"blocked-groups"})).empty());
   QCOMPARE(strings(at(doc, {"blocked-cities-flattened"})), Strings{"0755"});

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "hushgate-gui/core/kit/AlertUtil.h"
 #include "hushgate-gui/core/kit/localization.h"
 #include "hushgate-gui/core/kit/resources.h"
 #include "hushgate-gui/core/models/pref_lists.h"
@@ -159,6 +160,33 @@ void ZoneVC::onGroupBlockingChanged(const UserInfo& userInfo) {
   settle(/*onlyIfPermitted=*/true);
 }
 
+size_t ZoneVC::provincesCheckAllChanges() const {
+  const Json& groups = prefArray(Preference::sharedInstance().pref(), zoneKeys(forMobile).groups);
+  if (isAllGroupsChecked()) return groups.size();
+  return std::count_if(
+      filteredCityGroups_.begin(), filteredCityGroups_.end(),
+      [&](const CityGroup& group) { return !containsString(groups, group.group); });
+}
+
+void ZoneVC::onCheckAllTapped() {
+  const size_t changes = provincesCheckAllChanges();
+  if (changes <= 1) {
+    onCheckAll();
+    return;
+  }
+  const bool unchecking = isAllGroupsChecked();
+  AlertUtil::showQuery(unchecking ? localizedCountString("uncheck-all-question-fmt", changes)
+                                  : localizedCountString("check-all-question-fmt", changes),
+                       std::nullopt, unchecking, [this, alive = lifetime_.token()] {
+                         if (!alive.expired()) onCheckAll();
+                       });
+}
+
+std::optional<std::string> ZoneVC::emptyResultText() const {
+  if (!searching_ || !filteredCityGroups_.empty()) return std::nullopt;
+  return localizedString("zone-search-no-results");
+}
+
 void ZoneVC::onCheckAll() {
   Preference& store = Preference::sharedInstance();
   Json& pref = store.pref();
@@ -205,7 +233,8 @@ void ZoneVC::settle(bool onlyIfPermitted) {
 }
 
 void ZoneVC::searchBarTextDidChange(const std::string& text) {
-  if (trimming(text).empty()) {
+  searching_ = !trimming(text).empty();
+  if (!searching_) {
     filteredCityGroups_ = cityGroups_;
     checkAllPermitted_ = true;
     if (view_ != nullptr) view_->setCheckAllEnabled(true);
@@ -213,14 +242,19 @@ void ZoneVC::searchBarTextDidChange(const std::string& text) {
     checkAllPermitted_ = false;
     if (view_ != nullptr) view_->setCheckAllEnabled(false);
     filteredCityGroups_.clear();
+    const std::string latin = latinQuery(text);
+    if (!latin.empty() && placeSearch_ == nullptr) placeSearch_ = std::make_unique<PlaceSearch>();
+    const auto found = [&](const std::string& name) {
+      return contains(name, text) || (!latin.empty() && placeSearch_->matches(name, latin));
+    };
     for (const CityGroup& group : cityGroups_) {
-      if (contains(group.name, text)) {
+      if (found(group.name)) {
         filteredCityGroups_.push_back(group);
         continue;
       }
       CityGroup reduced = group;
       std::erase_if(reduced.allCityKeys, [&](const std::string& city) {
-        return !contains(city, text) && !contains(group.cityName(city), text);
+        return !contains(city, text) && !found(group.cityName(city));
       });
       if (!reduced.allCityKeys.empty()) filteredCityGroups_.push_back(std::move(reduced));
     }

@@ -12,6 +12,7 @@
 // below; every "after 0.4 s" goes through the main queue.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
@@ -21,6 +22,7 @@
 #include "hushgate-gui/core/kit/notification_center.h"
 #include "hushgate-gui/core/kit/ui.h"
 #include "hushgate-gui/core/models/city_groups.h"
+#include "hushgate-gui/core/models/place_search.h"
 #include "hushgate-gui/core/screens/ZoneCells.h"
 
 namespace gui {
@@ -99,6 +101,18 @@ class ZoneVC : public Screen {
   // The search field: text as typed.
   void searchBarTextDidChange(const std::string& text);
   void searchBarSearchButtonClicked();
+  // Besides the text as typed, a search in Latin letters finds places by
+  // their pinyin and its initials ("shenzhen", "sz"; place_search.h).
+
+  // The check-all button: when the change would block or unblock more than
+  // one province, a question first (confirm runs onCheckAll); else
+  // onCheckAll at once.
+  void onCheckAllTapped();
+  // The number of provinces that onCheckAll would change now.
+  size_t provincesCheckAllChanges() const;
+
+  // What the table shows instead of rows when a search finds nothing.
+  std::optional<std::string> emptyResultText() const;
 
   // State, for the front end and tests.
   const std::vector<CityGroup>& cityGroups() const { return cityGroups_; }
@@ -116,6 +130,8 @@ class ZoneVC : public Screen {
   std::optional<std::vector<CityGroup>> givenCityData_;
   std::vector<CityGroup> cityGroups_;
   std::vector<CityGroup> filteredCityGroups_;
+  std::unique_ptr<PlaceSearch> placeSearch_;  // made on the first Latin search
+  bool searching_ = false;
   bool checkAllPermitted_ = true;
   std::vector<ObserverToken> notificationObservers_;
   View* view_ = nullptr;
