@@ -111,6 +111,14 @@ AlertDialog::AlertDialog(std::shared_ptr<gui::Alert> alert, QWidget* parent)
     buttons_.push_back(button);
     connect(button, &QPushButton::clicked, this, [this, i] { onButton(i); });
   }
+  // Return presses the last button of the default style (OK, Add, Look up),
+  // never a cancel or a destructive one.
+  for (size_t i = alert_->actions.size(); i-- > 0;) {
+    if (alert_->actions[i]->style == gui::AlertActionStyle::Default) {
+      buttons_[i]->setDefault(true);
+      break;
+    }
+  }
   refreshButtons();
 }
 
@@ -165,10 +173,15 @@ void AlertDialog::onButton(size_t index) {
 }
 
 void AlertDialog::reject() {
-  // Escape works like the cancel button, where there is one; an alert
-  // without one cannot be dismissed without choosing.
+  // Escape works like the cancel button, where there is one, and closes an
+  // information alert (one button, not destructive); any other alert cannot
+  // be dismissed without choosing.
   for (size_t i = 0; i < alert_->actions.size(); ++i) {
     if (alert_->actions[i]->style == gui::AlertActionStyle::Cancel) return onButton(i);
+  }
+  if (alert_->actions.size() == 1 &&
+      alert_->actions[0]->style != gui::AlertActionStyle::Destructive) {
+    onButton(0);
   }
 }
 

@@ -1,9 +1,11 @@
 #include "hushgate-gui/qt/application.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 #include <cstdio>
 
+#include "hushgate-gui/core/kit/resources.h"
 #include "hushgate-gui/core/models/url_command.h"
 #include "hushgate-gui/core/screens/AppDelegate.h"
 #include "hushgate-gui/core/screens/RootVC.h"
@@ -14,7 +16,9 @@
 #include "hushgate-gui/qt/root_screen.h"
 #include "hushgate-gui/qt/single_instance.h"
 #include "hushgate-gui/qt/style.h"
+#include "platform/command_line.h"
 #include "platform/url_opener.h"
+#include "statics/contracts/names.h"
 
 namespace gui_qt {
 
@@ -88,12 +92,33 @@ std::string usage() {
          "Opens the settings window; a URL such as\n"
          "hushgate://add_to_blacklist/?number=N&label=L is handled by the window,\n"
          "or by the window already running. --handle-url runs the URL's command\n"
-         "without a window and ends once it has returned to the calling application.\n";
+         "without a window and ends once it has returned to the calling application.\n"
+         "\n"
+         "Options:\n"
+         "  -h, --help     print this text\n"
+         "  --version      print the version\n"
+         "\n" +
+         std::string(platform::kDeviceRootHelp) +
+         "  LC_ALL, LC_MESSAGES, LANG\n"
+         "                 the language of the window: Chinese (zh*) or English\n"
+         "  DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM\n"
+         "                 where the window is shown (QT_QPA_PLATFORM=offscreen for none)\n"
+         "\n"
+         "Files (under the device root):\n"
+         "  " +
+         std::string(kPrefFilePath) + "  the rules\n" + "  " + kDocumentsFolderName + "/" +
+         kMPHistoryFileName +
+         " of the Phone application's container\n"
+         "                 the block history\n";
 }
 
 int runWindow(const std::string& url) {
   QApplication::setApplicationName("hushgate-gui");
   QApplication::setDesktopFileName("hushgate-gui");
+  // The theme's icon where the desktop installed one, else the one shipped
+  // among the resources.
+  QApplication::setWindowIcon(QIcon::fromTheme(
+      "hushgate-gui", QIcon(QString::fromStdString(gui::pathForResource("hushgate-gui", "svg")))));
   qApp->setStyleSheet(applicationStyleSheet());
 
   InstanceServer server;

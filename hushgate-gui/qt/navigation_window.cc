@@ -1,8 +1,11 @@
 #include "hushgate-gui/qt/navigation_window.h"
 
+#include <QApplication>
 #include <QBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStackedWidget>
 
 #include "hushgate-gui/core/screens/screen_texts.h"
@@ -25,6 +28,19 @@ NavigationWindow::NavigationWindow(QWidget* parent) : QWidget(parent) {
   backButton_->setObjectName("backButton");
   backButton_->setCursor(Qt::PointingHandCursor);
   connect(backButton_, &QPushButton::clicked, this, [this] { pop(); });
+  // The keys of any Qt application: back with Alt+Left (and Esc, when no
+  // dialog has it), quit with Ctrl+Q.
+  for (const QKeySequence& keys :
+       {QKeySequence(QKeySequence::Back), QKeySequence(Qt::Key_Escape)}) {
+    auto* back = new QShortcut(keys, this);
+    back->setContext(Qt::WindowShortcut);
+    connect(back, &QShortcut::activated, this, [this] {
+      if (screens_.size() > 1) pop();
+    });
+  }
+  auto* quit = new QShortcut(QKeySequence(QKeySequence::Quit), this);
+  quit->setContext(Qt::ApplicationShortcut);
+  connect(quit, &QShortcut::activated, qApp, &QCoreApplication::quit);
   titleLabel_ = new QLabel(bar);
   titleLabel_->setObjectName("navigationTitle");
   titleLabel_->setAlignment(Qt::AlignCenter);

@@ -2,8 +2,10 @@
 
 #include <QBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollArea>
 
+#include "hushgate-gui/core/kit/localization.h"
 #include "hushgate-gui/qt/qt_text.h"
 #include "hushgate-gui/qt/style.h"
 
@@ -28,8 +30,27 @@ OpenSourceScreen::OpenSourceScreen(std::shared_ptr<gui::OpenSourceVC> model, QWi
     name->setProperty("class", "rowCaption");
     auto* license = new QLabel(toQString(notice.license), group);
     license->setProperty("class", "rowValue");
+    auto* copyright = new QLabel(toQString(notice.copyright), group);
+    copyright->setProperty("class", "rowValue");
+    copyright->setWordWrap(true);
+    // The full text, folded until asked for.
+    auto* text = new QLabel(toQString(gui::OpenSourceVC::licenseText(notice)), group);
+    text->setObjectName(toQString(notice.licenseFile));
+    text->setProperty("class", "rowValue");
+    text->setWordWrap(true);
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    text->hide();
+    auto* toggle = new QPushButton(toQString(gui::localizedString("show-license-text")), group);
+    toggle->setObjectName(toQString(notice.licenseFile + "-toggle"));
+    toggle->setCheckable(true);
+    toggle->setFlat(true);
+    toggle->setEnabled(!text->text().isEmpty());
+    connect(toggle, &QPushButton::toggled, text, &QLabel::setVisible);
     groupLayout->addWidget(name);
     groupLayout->addWidget(license);
+    groupLayout->addWidget(copyright);
+    groupLayout->addWidget(toggle, 0, Qt::AlignLeft);
+    groupLayout->addWidget(text);
     groupLayout->addSpacing(10);
   }
   contentLayout->addWidget(group);

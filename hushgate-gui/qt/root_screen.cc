@@ -118,6 +118,10 @@ RootScreen::RootScreen(std::shared_ptr<gui::RootVC> model, QWidget* parent)
         auto* mark = new QLabel(QStringLiteral("›"), row);
         mark->setProperty("class", "disclosure");
         rowLayout->addWidget(mark);
+        if (entry.label == gui::RootVC::Label::historyCount) {
+          mark->setObjectName("historyDisclosure");
+          historyMark_ = mark;
+        }
       }
       if (!entry.toggle) {
         const std::string identifier = entry.cellIdentifier;
@@ -170,6 +174,10 @@ void RootScreen::viewDidAppear() {
 
 void RootScreen::setLabelText(gui::RootVC::Label label, const std::string& text) {
   if (QLabel* widget = labels_[static_cast<size_t>(label)]) widget->setText(toQString(text));
+  // The history row leads somewhere only when there are records to show.
+  if (label == gui::RootVC::Label::historyCount && historyMark_ != nullptr) {
+    historyMark_->setVisible(model_->canOpenHistory());
+  }
 }
 
 void RootScreen::setSwitchOn(gui::RootVC::Switch which, bool on) {

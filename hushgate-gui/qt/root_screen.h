@@ -42,6 +42,7 @@ class RootScreen : public ScreenWidget, public gui::RootVC::View {
   std::array<QLabel*, gui::RootVC::kLabelCount> labels_{};
   std::array<SwitchButton*, gui::RootVC::kSwitchCount> switches_{};
   std::map<std::string, TappableRow*> rows_;
+  QLabel* historyMark_ = nullptr;  // the history row's disclosure mark
 };
 
 }  // namespace gui_qt

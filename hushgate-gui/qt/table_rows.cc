@@ -318,6 +318,19 @@ void RowTable::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
+  // Delete runs the current row's destructive action (its "delete") at once.
+  if (key == Qt::Key_Delete && currentIndex().isValid()) {
+    const auto row = static_cast<size_t>(currentIndex().row());
+    for (const RowActionItem& item : actions_(row)) {
+      if (item.destructive && item.trigger) {
+        closeActions();
+        item.trigger();
+        break;
+      }
+    }
+    event->accept();
+    return;
+  }
   QListView::keyPressEvent(event);
 }
 

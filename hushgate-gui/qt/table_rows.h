@@ -3,7 +3,8 @@
 // button at its right. The actions of a row (what a swipe offers on a touch
 // screen) open in a small popup from that button, from a right click or from
 // the keyboard (Return or the menu key on the current row); destructive ones
-// are drawn in red. Pressing one closes the popup, then runs it.
+// are drawn in red. Pressing one closes the popup, then runs it. The Delete key
+// runs the current row's destructive action without the popup.
 //
 // The rows are read from the screen model through two functions (count and
 // content of a row), so the table always shows the model's live state as of

@@ -55,7 +55,7 @@ constexpr char kPreferenceUpdated[] = "com.tevrin.hushgate.preference-updated";
 constexpr char kHistoryAddedByTweak[] = "com.tevrin.hushgate.mp-block-history-added";
 
 std::string countText(const char* formatKey, int count) {
-  return stringWithFormat(gui::localizedString(formatKey), count);
+  return gui::localizedCountString(formatKey, count);
 }
 
 std::string text(const char* key) {
@@ -532,8 +532,8 @@ TEST_F(RootVCTest, RowsWithoutScreens) {
 
   screen.didSelectRow("cell.eula");
   ASSERT_EQ(presenter_.alerts.size(), 1u);
-  EXPECT_EQ(presenter_.alerts[0]->title, text("eula-content"));
-  EXPECT_FALSE(presenter_.alerts[0]->message.has_value());
+  EXPECT_EQ(presenter_.alerts[0]->title, text("row-eula"));
+  EXPECT_EQ(presenter_.alerts[0]->message, text("eula-content"));
   EXPECT_EQ(view_.deselections, 1);
 
   screen.didSelectRow("cell.donation");
@@ -542,7 +542,7 @@ TEST_F(RootVCTest, RowsWithoutScreens) {
   EXPECT_EQ(presenter_.alerts[1]->title, text("donate-alipay-copied"));
   EXPECT_EQ(view_.deselections, 2);
 
-  ASSERT_TRUE(presenter_.tap(gui::kAlertConfirmTitle));
+  ASSERT_TRUE(presenter_.tap(gui::alertConfirmTitle()));
   // The list is fetched from a server that refuses the connection.
   gui::setDonationServerForTesting("http://127.0.0.1:9");
   screen.didSelectRow("cell.donationlist");
@@ -623,7 +623,7 @@ TEST_F(RootVCTest, LookupPlacesFromTheRealListAndDatabase) {
     const double milliseconds = expectLookupMessage(result->message.value_or(""), c.place, c.code);
     EXPECT_GE(milliseconds, 0);
     EXPECT_LT(milliseconds, 10000);
-    ASSERT_TRUE(presenter_.tap(gui::kAlertConfirmTitle));
+    ASSERT_TRUE(presenter_.tap(gui::alertConfirmTitle()));
   }
 }
 
@@ -637,7 +637,7 @@ TEST_F(RootVCTest, LookupOfUnknownNumbersAndCodes) {
   auto result = presenter_.openAlert();
   ASSERT_NE(result, nullptr);
   expectLookupMessage(result->message.value_or(""), text("unknown"), "010");
-  ASSERT_TRUE(presenter_.tap(gui::kAlertConfirmTitle));
+  ASSERT_TRUE(presenter_.tap(gui::alertConfirmTitle()));
 
   lookUp("12345678901");  // no such number block: both texts unknown
   result = presenter_.openAlert();
@@ -646,21 +646,23 @@ TEST_F(RootVCTest, LookupOfUnknownNumbersAndCodes) {
   expectLookupMessage(result->message.value_or(""), text("unknown"), text("unknown"));
 }
 
-TEST_F(RootVCTest, LookupAcceptsElevenUtf16UnitsOnly) {
+TEST_F(RootVCTest, LookupAcceptsElevenDigitsOnly) {
   struct Case {
     const char* input;
     bool accepted;
   };
   const Case cases[] = {
-      {"1380013800", false},             // 10
-      {"138001380001", false},           // 12
-      {"", false},                       //
-      {" \n ", false},                   // nothing left
-      {"1380013800\n0", true},           // the line end is removed
-      {"1380013800😀", false},            // 10 + a surrogate pair
-      {"138001380😀", true},              // 9 + 2 units
-      {"１３８００１３８０００", true},  // eleven full-width digits
-      {"138-0013-80", true},             // only the length counts
+      {"1380013800", false},                    // 10
+      {"138001380001", false},                  // 12
+      {"", false},                              //
+      {" \n ", false},                          // nothing left
+      {"1380013800\n0", true},                  // the line end is removed
+      {"1380013800😀", false},                   // 10 + a surrogate pair
+      {"138001380😀", false},                    // eleven UTF-16 units, not digits
+      {"１３８００１３８０００", true},         // eleven full-width digits
+      {"１３８００１３８００\xEF\xBC", false},  // a cut full-width digit
+      {"138-0013-80", false},                   // eleven characters, not digits
+      {"1380013800x", false},
   };
   RootVC& screen = loadScreen();
   (void)screen;
@@ -676,7 +678,7 @@ TEST_F(RootVCTest, LookupAcceptsElevenUtf16UnitsOnly) {
       EXPECT_EQ(result->title, text("invalid-mobile-format"));
       EXPECT_FALSE(result->message.has_value());
     }
-    ASSERT_TRUE(presenter_.tap(gui::kAlertConfirmTitle));
+    ASSERT_TRUE(presenter_.tap(gui::alertConfirmTitle()));
     EXPECT_EQ(presenter_.openAlertCount(), 0u);
   }
 }

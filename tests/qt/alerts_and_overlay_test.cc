@@ -83,17 +83,37 @@ class AlertsAndOverlayTest : public QObject {
     QVERIFY(!dialog->isVisible());
   }
 
-  void anInfoAlertStaysUntilItsButtonIsPressed() {
+  void anInfoAlertClosesWithItsButtonOrEscape() {
     int confirmed = 0;
     gui::AlertUtil::showInfo("t", std::nullopt, [&] { ++confirmed; });
     gui_qt::AlertDialog* dialog = qt_testing::waitForAlert();
     QVERIFY(dialog);
     QVERIFY(!dialog->findChild<QLabel*>("alertMessage"));
-    QTest::keyClick(dialog, Qt::Key_Escape);
-    QVERIFY(dialog->isVisible());
-    QCOMPARE(confirmed, 0);
     QVERIFY(qt_testing::pressAlertButton(dialog, "确定"));
     QCOMPARE(confirmed, 1);
+    gui::AlertUtil::showInfo("t", std::nullopt, [&] { ++confirmed; });
+    dialog = qt_testing::waitForAlert();
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    QVERIFY(qt_testing::waitUntil([&] { return !qt_testing::waitForAlert(0); }));
+    QCOMPARE(confirmed, 2);
+  }
+
+  void returnPressesTheDefaultButtonNeverADestructiveOne() {
+    struct Case {
+      bool danger;
+      int confirmsOnReturn;
+    };
+    for (const Case c : {Case{false, 1}, Case{true, 0}}) {
+      int confirmed = 0;
+      gui::AlertUtil::showQuery("t", "m", c.danger, [&] { ++confirmed; });
+      gui_qt::AlertDialog* dialog = qt_testing::waitForAlert();
+      QVERIFY(dialog);
+      QTest::keyClick(dialog, Qt::Key_Return);
+      QCoreApplication::processEvents();
+      QCOMPARE(confirmed, c.confirmsOnReturn);
+      if (qt_testing::waitForAlert(0)) QTest::keyClick(dialog, Qt::Key_Escape);
+      QVERIFY(qt_testing::waitUntil([&] { return !qt_testing::waitForAlert(0); }));
+    }
   }
 
   void fieldEditsGoThroughTheDelegateInUtf16Units() {

@@ -170,6 +170,27 @@ class RootScreenTest : public QObject {
     QVERIFY(!child<gui_qt::TappableRow>(qPrintable(cell))->isSelected());
   }
 
+  void anEmptyHistoryRowShowsNoDisclosureMark() {
+    auto* mark = child<QLabel>("historyDisclosure");
+    QVERIFY(mark);
+    QTRY_COMPARE(labelText("historyCount"), localized("no-records"));
+    QVERIFY(mark->isHidden());
+  }
+
+  void altLeftAndEscapeGoBack() {
+    session_->window().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&session_->window()));
+    for (const auto& [key, modifiers] :
+         {std::pair{Qt::Key_Left, Qt::AltModifier}, std::pair{Qt::Key_Escape, Qt::NoModifier}}) {
+      tapRow("cell.blacklist");
+      QCOMPARE(session_->window().depth(), size_t{2});
+      QTest::keyClick(&session_->window(), key, modifiers);
+      QCOMPARE(session_->window().depth(), size_t{1});
+      QTest::keyClick(&session_->window(), key, modifiers);  // nothing below the main screen
+      QCOMPARE(session_->window().depth(), size_t{1});
+    }
+  }
+
   void numberLookupAnswersThroughItsDialog_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("title");

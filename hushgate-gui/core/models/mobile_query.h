@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,11 @@ inline constexpr size_t kMobileNumberLength = 11;
 // text without any white space or line end, wherever it stands: the Unicode
 // Z* categories, tab, U+000A to U+000D and U+0085. Ill-formed bytes are kept.
 std::string removingWhitespaceAndNewlines(std::string_view text);
+
+// The number to look up in what the user typed: white space removed and
+// full-width digits (as a Chinese input method types them) made ASCII; nullopt
+// unless exactly kMobileNumberLength digits remain, so that nothing but a
+// number is ever looked up.
+[[nodiscard]] std::optional<std::string> mobileNumberFromInput(std::string_view input);
 
 }  // namespace gui

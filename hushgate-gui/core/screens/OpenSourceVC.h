@@ -15,12 +15,18 @@ class OpenSourceVC : public Screen {
   struct Notice {
     std::string name;
     std::string license;
+    std::string copyright;    // its copyright line
+    std::string licenseFile;  // the resource "<licenseFile>.txt" with the licence's text
   };
 
   std::string sceneIdentifier() const override { return "sb.opensource"; }
 
   // The notices shown, in display order.
   static const std::vector<Notice>& notices();
+
+  // The licence's full text as the application ships it (resources.h): the
+  // copyright line, a blank line, the licence. "" when the file is missing.
+  static std::string licenseText(const Notice& notice);
 };
 
 }  // namespace gui

@@ -36,8 +36,10 @@ void setPrefBool(Json& doc, const char* key, bool value) {
 }
 
 // A count label: the format takes one integer.
-std::string countText(const std::string& format, size_t count) {
-  return stringWithFormat(format, static_cast<unsigned long>(count));
+// "3 regions" or "3 条" (a count of cities), else a count of records.
+std::string countText(bool cities, size_t count) {
+  return cities ? localizedCountString("city-block-count-fmt", count)
+                : localizedCountString("record-count-fmt", count);
 }
 
 }  // namespace
@@ -127,23 +129,21 @@ void RootVC::viewDidLoad() {
 
 void RootVC::viewDidAppear() {
   const Json& pref = Preference::sharedInstance().pref();
-  const std::string cityFormat = localizedString("city-block-count-fmt");
-  const std::string recordFormat = localizedString("record-count-fmt");
   struct Row {
     Label label;
     const char* key;
-    const std::string& format;
+    bool cities;
   };
   const Row rows[] = {
-      {Label::citiesBlockedCount, kBlockedCitiesFlattenedKey, cityFormat},
-      {Label::mobileCitiesBlockedCount, kMobileBlockedCitiesFlattenedKey, cityFormat},
-      {Label::blackListCountLabel, kBlacklistKey, recordFormat},
-      {Label::ignoredPrefixCount, kIgnoredPrefixesKey, recordFormat},
-      {Label::blackKeywordsCount, kKeywordsKey, recordFormat},
+      {Label::citiesBlockedCount, kBlockedCitiesFlattenedKey, true},
+      {Label::mobileCitiesBlockedCount, kMobileBlockedCitiesFlattenedKey, true},
+      {Label::blackListCountLabel, kBlacklistKey, false},
+      {Label::ignoredPrefixCount, kIgnoredPrefixesKey, false},
+      {Label::blackKeywordsCount, kKeywordsKey, false},
   };
   for (const Row& row : rows) {
     const size_t count = prefArray(pref, row.key).size();
-    setLabel(row.label, count > 0 ? countText(row.format, count) : localizedString("no-config"));
+    setLabel(row.label, count > 0 ? countText(row.cities, count) : localizedString("no-config"));
   }
   if (refreshHistoryCountOnViewAppear_) {
     refreshHistoryCountOnViewAppear_ = false;
@@ -153,8 +153,7 @@ void RootVC::viewDidAppear() {
 
 void RootVC::setHistoryCountFromList() {
   setLabel(Label::historyCount,
-           history_->empty() ? localizedString("no-records")
-                             : countText(localizedString("record-count-fmt"), history_->size()));
+           history_->empty() ? localizedString("no-records") : countText(false, history_->size()));
 }
 
 // ---- History
@@ -254,13 +253,15 @@ void RootVC::didSelectRow(const std::string& cellIdentifier) {
     showMobileQuery();
     deselectRow();
   } else if (cellIdentifier == "cell.eula") {
-    AlertUtil::showInfo(localizedString("eula-content"), std::nullopt);
+    // A short title and the paragraph as the text: a paragraph in a title
+    // is set bold on one line as wide as it is long.
+    AlertUtil::showInfo(localizedString("row-eula"), localizedString("eula-content"));
     deselectRow();
   } else if (cellIdentifier == "cell.opensource") {
     pushScreen(std::make_shared<OpenSourceVC>());
     deselectRow();
   } else if (cellIdentifier == "cell.history") {
-    if (!isLoadingHistory_ && !history_->empty()) {
+    if (canOpenHistory()) {
       auto viewer = std::make_shared<HistoryVC>();
       viewer->setHistory(history_);
       pushScreen(viewer);
@@ -316,11 +317,12 @@ void RootVC::showMobileQuery() {
 }
 
 void RootVC::lookUpMobileNumber(const std::string& input) {
-  const std::string number = removingWhitespaceAndNewlines(input);
-  if (utf16Length(number) != kMobileNumberLength) {
+  const std::optional<std::string> parsed = mobileNumberFromInput(input);
+  if (!parsed) {
     AlertUtil::showInfo(localizedString("invalid-mobile-format"), std::nullopt);
     return;
   }
+  const std::string& number = *parsed;
 
   const auto start = std::chrono::steady_clock::now();
   const std::string code = regionDetector().detectRegionCode(number);

@@ -128,6 +128,9 @@ class RootVC : public Screen {
   // The blocked-call records, newest first; the same list for the process.
   const std::shared_ptr<HistoryList>& history() const { return history_; }
   bool isLoadingHistory() const { return isLoadingHistory_; }
+  // Whether the history row opens the viewer: loaded and not empty. The row
+  // shows its disclosure mark only then.
+  bool canOpenHistory() const { return !isLoadingHistory_ && !history_->empty(); }
   bool refreshHistoryCountOnViewAppear() const { return refreshHistoryCountOnViewAppear_; }
   const std::string& labelText(Label label) const;
   bool switchOn(Switch which) const;
