@@ -1,6 +1,7 @@
 #include "platform/dispatch.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include <atomic>
 #include <chrono>
@@ -9,6 +10,7 @@
 #include <limits>
 #include <mutex>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -34,28 +36,37 @@ TEST(MainQueueTest, RunsTasksInOrderOnCallingThread) {
 }
 
 TEST(MainQueueTest, AfterRunsByDeadlineNotBeforeIt) {
-  struct Ran {
+  // Deadlines count from each call, so they are taken from the clock at the
+  // call: a stall of this thread between two calls moves them, not the test.
+  struct Task {
     char name;
-    Clock::duration elapsed;
+    Clock::time_point deadline;
+    Clock::time_point ran;
   };
-  std::vector<Ran> ran;
-  const Clock::time_point start = Clock::now();
-  auto record = [&ran, start](char name) {
-    return [&ran, start, name] { ran.push_back({name, Clock::now() - start}); };
+  std::vector<Task> tasks;
+  tasks.reserve(4);
+  std::string order;
+  auto schedule = [&](char name, std::chrono::milliseconds delay, auto post) {
+    tasks.push_back({name, Clock::now() + delay, {}});
+    Task* task = &tasks.back();
+    post([task, &order] {
+      task->ran = Clock::now();
+      order += task->name;
+    });
   };
-  platform::mainQueue().after(60ms, record('a'));
-  platform::mainQueue().after(10ms, record('b'));
-  platform::afterOnMainQueue(0.03, record('c'));
-  platform::mainQueue().async(record('d'));
+  schedule('a', 60ms, [](auto f) { platform::mainQueue().after(60ms, f); });
+  schedule('b', 10ms, [](auto f) { platform::mainQueue().after(10ms, f); });
+  schedule('c', 30ms, [](auto f) { platform::afterOnMainQueue(0.03, f); });
+  schedule('d', 0ms, [](auto f) { platform::mainQueue().async(f); });
 
-  ASSERT_TRUE(platform::runMainLoopUntil([&] { return ran.size() == 4; }, kPatience));
-  std::string names;
-  for (const Ran& r : ran) names += r.name;
-  EXPECT_EQ(names, "dbca");
-  const std::chrono::milliseconds delays[] = {0ms, 10ms, 30ms, 60ms};
-  for (size_t i = 0; i < ran.size(); ++i) {
-    EXPECT_GE(ran[i].elapsed, delays[i]) << ran[i].name;
-  }
+  ASSERT_TRUE(platform::runMainLoopUntil([&] { return order.size() == 4; }, kPatience));
+  std::vector<Task> byDeadline = tasks;
+  std::stable_sort(byDeadline.begin(), byDeadline.end(),
+                   [](const Task& x, const Task& y) { return x.deadline < y.deadline; });
+  std::string expected;
+  for (const Task& task : byDeadline) expected += task.name;
+  EXPECT_EQ(order, expected);
+  for (const Task& task : tasks) EXPECT_GE(task.ran, task.deadline) << task.name;
 }
 
 TEST(MainQueueTest, OddDelaysRunPromptly) {
