@@ -275,19 +275,24 @@ TEST_F(ModemHostTest, CallThatEndsBeforeItsHangUpIsNoError) {
 
 TEST_F(ModemHostTest, FloodOfCallsLosesNothing) {
   constexpr int kCalls = 1000;
+  // A thousand calls through D-Bus take seconds on a loaded machine: a
+  // longer guard than one event needs.
+  constexpr auto kFloodPatience = std::chrono::seconds(120);
   writeRules(rules(true, false));
   startPhone();
   EXPECT_TRUE(modemManager_->process().write("flood 1000 0 17012345678 1000\n"));
 
   // Every call is judged (its ringing event) or skipped, once.
   std::map<std::string, std::string> fates;
-  host_->waitFor([&](const std::string& line) {
-    const Json report = Json::parse(line, nullptr, false);
-    if (!report.is_object() || !report.contains("call")) return false;
-    if (report.value("status", 0) == 4) fates.emplace(report["call"], report["outcome"]);
-    if (report.contains("skipped")) fates.emplace(report["call"], "skipped");
-    return fates.size() == static_cast<size_t>(kCalls);
-  });
+  host_->waitFor(
+      [&](const std::string& line) {
+        const Json report = Json::parse(line, nullptr, false);
+        if (!report.is_object() || !report.contains("call")) return false;
+        if (report.value("status", 0) == 4) fates.emplace(report["call"], report["outcome"]);
+        if (report.contains("skipped")) fates.emplace(report["call"], "skipped");
+        return fates.size() == static_cast<size_t>(kCalls);
+      },
+      kFloodPatience);
   ASSERT_EQ(fates.size(), static_cast<size_t>(kCalls));
   size_t blocked = 0;
   for (const auto& [path, fate] : fates) blocked += fate == "blocked" ? 1 : 0;
@@ -303,10 +308,12 @@ TEST_F(ModemHostTest, FloodOfCallsLosesNothing) {
   };
   size_t answered = hangupReports();
   if (answered < blocked) {
-    host_->waitFor([&](const std::string& line) {
-      answered += Json::parse(line, nullptr, false).contains("hangup") ? 1 : 0;
-      return answered == blocked;
-    });
+    host_->waitFor(
+        [&](const std::string& line) {
+          answered += Json::parse(line, nullptr, false).contains("hangup") ? 1 : 0;
+          return answered == blocked;
+        },
+        kFloodPatience);
   }
   EXPECT_EQ(answered, blocked);
   tell("end-all", "end-all");
