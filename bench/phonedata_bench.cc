@@ -61,6 +61,78 @@ void BM_PhoneDataLookUp(benchmark::State& state) {
 }
 BENCHMARK(BM_PhoneDataLookUp)->Iterations(kNumbers);
 
+// The index's prefixes, read from the file as the reader lays them out.
+std::vector<uint32_t> prefixesOf(const std::string& path) {
+  const PhoneData db(path);
+  std::vector<uint32_t> prefixes;
+  for (uint32_t prefix = 1000000; prefix <= 9999999; ++prefix) {
+    if (!db._lookUp(prefix).empty()) prefixes.push_back(prefix);
+  }
+  return prefixes;
+}
+
+// The seven-digit prefix of a number as text, as lookUp reads it.
+uint32_t prefixOf(const std::string& number) {
+  uint32_t prefix = 0;
+  for (size_t i = 0; i < 7; ++i) prefix = prefix * 10 + static_cast<uint32_t>(number[i] - '0');
+  return prefix;
+}
+
+// The baseline of the search: lower_bound over the prefixes as a uint32
+// array, giving the entry's position (no record is built).
+void BM_PhoneDataLookUp_Baseline(benchmark::State& state) {
+  const std::vector<uint32_t> prefixes = prefixesOf(databasePath());
+  const std::vector<std::string>& list = numbers();
+  size_t next = 0;
+  size_t hits = 0;
+  for (auto _ : state) {
+    const uint32_t prefix = prefixOf(list[next]);
+    const auto it = std::lower_bound(prefixes.begin(), prefixes.end(), prefix);
+    hits += it != prefixes.end() && *it == prefix;
+    benchmark::DoNotOptimize(it);
+    if (++next == list.size()) next = 0;
+  }
+  state.counters["hits"] =
+      benchmark::Counter(static_cast<double>(hits), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_PhoneDataLookUp_Baseline)->Iterations(kNumbers);
+
+// Warm: the same 1,000 listed numbers over and over.
+std::vector<std::string> warmNumbers(const std::vector<uint32_t>& prefixes) {
+  std::vector<std::string> list;
+  for (size_t i = 0; i < 1000; ++i) {
+    list.push_back(std::to_string(prefixes[i * 7919 % prefixes.size()]) + "1234");
+  }
+  return list;
+}
+
+void BM_PhoneDataLookUpWarm(benchmark::State& state) {
+  const PhoneData db(databasePath());
+  const std::vector<std::string> list = warmNumbers(prefixesOf(databasePath()));
+  size_t next = 0;
+  for (auto _ : state) {
+    const PhoneRecord record = db.lookUp(list[next]);
+    benchmark::DoNotOptimize(record);
+    if (++next == list.size()) next = 0;
+  }
+}
+BENCHMARK(BM_PhoneDataLookUpWarm);
+
+// The baseline of the warm search: a table of entry positions indexed by
+// the prefix (36 MB; no record is built).
+void BM_PhoneDataLookUpWarm_Baseline(benchmark::State& state) {
+  const std::vector<uint32_t> prefixes = prefixesOf(databasePath());
+  std::vector<int32_t> table(10000000, -1);
+  for (size_t i = 0; i < prefixes.size(); ++i) table[prefixes[i]] = static_cast<int32_t>(i);
+  const std::vector<std::string> list = warmNumbers(prefixes);
+  size_t next = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(table[prefixOf(list[next])]);
+    if (++next == list.size()) next = 0;
+  }
+}
+BENCHMARK(BM_PhoneDataLookUpWarm_Baseline);
+
 void BM_GeocoderDescribeNumber(benchmark::State& state) {
   const phonedata::Geocoder geocoder;
   geocoder.describeNumber("13800138000");  // loads the geocoder's data
@@ -86,6 +158,23 @@ void BM_PhoneDataLoad(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PhoneDataLoad)->Unit(benchmark::kMillisecond);
+
+// What the main screen's first paint waits for to show the database's
+// version: the header alone, against loading the database as the region
+// detector does.
+void BM_DatabaseVersion(benchmark::State& state) {
+  const std::string path = databasePath();
+  for (auto _ : state) benchmark::DoNotOptimize(readPhoneDataVersion(path));
+}
+BENCHMARK(BM_DatabaseVersion)->Unit(benchmark::kMicrosecond);
+
+void BM_DatabaseVersion_Baseline(benchmark::State& state) {
+  for (auto _ : state) {
+    const MobileRegionDetector detector(HUSHGATE_PHONEDATA_DIR);
+    benchmark::DoNotOptimize(detector.dbVersion());
+  }
+}
+BENCHMARK(BM_DatabaseVersion_Baseline)->Unit(benchmark::kMicrosecond);
 
 // The console report, keeping the real time per iteration of each run
 // (several with --benchmark_repetitions) to print the medians and their ratio.

@@ -13,6 +13,7 @@
 #include <ctime>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "platform/bundle.h"
 #include "platform/paths.h"
@@ -86,6 +87,36 @@ long long nowInMilliseconds() {
   return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
+// What the last attempt to open the log file found: the file's path and,
+// when it could not be opened, until when that answer holds. One per process
+// (the log file is one per process); every use holds the mutex.
+class LogSwitch {
+ public:
+  static LogSwitch& instance() {
+    static LogSwitch* const logSwitch = new LogSwitch();  // never destroyed
+    return *logSwitch;
+  }
+
+  bool knownOff(const std::string& path, std::chrono::steady_clock::time_point now) {
+    std::lock_guard lock(mutex_);
+    return offUntil_ && now < *offUntil_ && path == path_;
+  }
+  void found(const std::string& path, bool opened, std::chrono::steady_clock::time_point now) {
+    std::lock_guard lock(mutex_);
+    path_ = path;
+    if (opened) {
+      offUntil_.reset();
+    } else {
+      offUntil_ = now + kLogRecheckInterval;
+    }
+  }
+
+ private:
+  std::mutex mutex_;
+  std::string path_;
+  std::optional<std::chrono::steady_clock::time_point> offUntil_;
+};
+
 void writeAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -112,11 +143,21 @@ std::string logTimestamp(double secondsSince1970) {
   return TimestampFormatter::instance().format(std::llround(milliseconds));
 }
 
+bool logMayBeOn() {
+  // steady_clock reads the clock without entering the kernel.
+  return !LogSwitch::instance().knownOff(logFilePath(), std::chrono::steady_clock::now());
+}
+
 void logMessage(std::string_view message) {
+  const std::string path = logFilePath();
+  const auto now = std::chrono::steady_clock::now();
+  LogSwitch& logSwitch = LogSwitch::instance();
+  if (logSwitch.knownOff(path, now)) return;
   // Without O_CREAT: a missing file means logging is off. O_NONBLOCK keeps a
   // FIFO without a reader from blocking the caller.
   platform::UniqueFd fd(
-      ::open(logFilePath().c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+      ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  logSwitch.found(path, fd.valid(), now);
   if (!fd.valid()) return;
   std::string line = TimestampFormatter::instance().format(nowInMilliseconds());
   line += ' ';

@@ -6,13 +6,24 @@
 // deleting it.
 //
 // Safe to call from any thread. Each line is one append write on a file that
-// is opened and closed per line; failures are silent.
+// is opened and closed per line; failures are silent. While logging is off it
+// costs no system call: a log file found missing is looked for again only
+// after kLogRecheckInterval, so a file created meanwhile is written from at
+// most that long afterwards.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
 #include "statics/format.h"
+
+inline constexpr std::chrono::milliseconds kLogRecheckInterval{250};
+
+// Whether a line logged now may be written: false while this process's log
+// file was found missing less than kLogRecheckInterval ago. Makes no system
+// call.
+bool logMayBeOn();
 
 // Appends one line holding message to the log file of this process, if it exists.
 void logMessage(std::string_view message);
@@ -27,5 +38,6 @@ std::string logTimestamp(double secondsSince1970);
 // Log("== label found in db: %@", label). The format follows stringWithFormat.
 template <class... Args>
 void Log(std::string_view format, const Args&... args) {
+  if (!logMayBeOn()) return;
   logMessage(stringWithFormat(format, args...));
 }

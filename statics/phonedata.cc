@@ -4,9 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cassert>
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "platform/unique_fd.h"
@@ -15,22 +19,31 @@
 
 namespace {
 
-// Reads a whole regular file of at most kMaxPhoneDataFileSize bytes. Opening
-// does not wait for a FIFO's writer, and anything but a regular file is
-// refused.
-bool readRegularFile(const std::string& path, std::vector<uint8_t>* bytes) {
+// Opens a regular file of at most kMaxPhoneDataFileSize bytes for reading;
+// its size in *size. Opening does not wait for a FIFO's writer, and anything
+// but a regular file is refused.
+platform::UniqueFd openDatabaseFile(const std::string& path, size_t* size) {
   platform::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (!fd.valid()) return false;
+  if (!fd.valid()) return fd;
   struct stat st;
-  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return platform::UniqueFd();
   if (st.st_size < 0 || static_cast<uint64_t>(st.st_size) > kMaxPhoneDataFileSize) {
     Log("== number-location database %@ is larger than any real one (%lld bytes); not used", path,
         static_cast<long long>(st.st_size));
-    return false;
+    return platform::UniqueFd();
   }
+  *size = static_cast<size_t>(st.st_size);
+  return fd;
+}
+
+// Reads a whole file that openDatabaseFile accepts.
+bool readRegularFile(const std::string& path, std::vector<uint8_t>* bytes) {
+  size_t size = 0;
+  platform::UniqueFd fd = openDatabaseFile(path, &size);
+  if (!fd.valid()) return false;
   // One spare byte, so that reading to the end of a file that kept its size
   // needs no second allocation.
-  std::vector<uint8_t> buffer(static_cast<size_t>(st.st_size) + 1);
+  std::vector<uint8_t> buffer(size + 1);
   size_t filled = 0;
   for (;;) {
     if (filled == buffer.size()) {  // the file grew
@@ -95,6 +108,56 @@ void PhoneData::readHeader() {
   if (data_.size() < kHeaderSize) return;
   indexOffset_ = loadLittleEndian32(data_.data() + kVersionSize);
   if (indexOffset_ < data_.size()) entryCount_ = (data_.size() - indexOffset_) / kIndexEntrySize;
+  makePrefixTable();
+}
+
+void PhoneData::makePrefixTable() {
+  if (entryCount_ == 0) return;
+  const uint8_t* index = data_.data() + indexOffset_;
+  const uint32_t first = loadLittleEndian32(index);
+  const uint32_t last = loadLittleEndian32(index + kIndexEntrySize * (entryCount_ - 1));
+  // Only a strictly ascending index of seven-digit prefixes: there the table
+  // and the binary search agree on every prefix; any other file keeps the
+  // search alone.
+  if (first < kSmallestPrefix || last > kLargestPrefix || first > last) return;
+  std::vector<PrefixBlock> table((last - first) / 64 + 1);
+  uint32_t previous = 0;
+  for (size_t i = 0; i < entryCount_; ++i) {
+    const uint32_t prefix = loadLittleEndian32(index + kIndexEntrySize * i);
+    if (i > 0 && prefix <= previous) return;
+    previous = prefix;
+    table[(prefix - first) / 64].bits |= uint64_t{1} << ((prefix - first) % 64);
+  }
+  uint32_t entries = 0;
+  for (PrefixBlock& block : table) {
+    block.entriesBefore = entries;
+    entries += static_cast<uint32_t>(std::popcount(block.bits));
+  }
+  prefixTable_ = std::move(table);
+  firstPrefix_ = first;
+  splitRecords();
+}
+
+void PhoneData::splitRecords() {
+  // Real files hold a few hundred distinct records; each is split once.
+  std::unordered_map<uint32_t, uint16_t> known;
+  std::vector<uint16_t> entryRecords(entryCount_);
+  std::vector<RecordFields> records;
+  const uint8_t* index = data_.data() + indexOffset_;
+  for (size_t i = 0; i < entryCount_; ++i) {
+    const uint32_t offset = loadLittleEndian32(index + kIndexEntrySize * i + 4);
+    const auto [it, added] = known.try_emplace(offset, kUnusableRecord);
+    if (added) {
+      if (const std::optional<RecordFields> fields = splitRecord(offset)) {
+        if (records.size() >= kUnusableRecord) return;  // too many: split per lookup
+        it->second = static_cast<uint16_t>(records.size());
+        records.push_back(*fields);
+      }
+    }
+    entryRecords[i] = it->second;
+  }
+  entryRecords_ = std::move(entryRecords);
+  records_ = std::move(records);
 }
 
 std::string PhoneData::version() const {
@@ -120,6 +183,22 @@ PhoneRecord PhoneData::lookUp(long long phone) const {
 
 PhoneRecord PhoneData::_lookUp(uint32_t prefix) const {
   if (prefix < kSmallestPrefix || entryCount_ == 0) return emptyRecord();
+  if (prefixTable_.empty()) return bisect(prefix);
+  if (prefix < firstPrefix_) return emptyRecord();
+  const uint32_t offset = prefix - firstPrefix_;
+  if (offset / 64 >= prefixTable_.size()) return emptyRecord();
+  const PrefixBlock& block = prefixTable_[offset / 64];
+  const uint64_t bit = uint64_t{1} << (offset % 64);
+  if ((block.bits & bit) == 0) return emptyRecord();
+  const uint64_t entry = block.entriesBefore + std::popcount(block.bits & (bit - 1));
+  const uint8_t* at = data_.data() + indexOffset_ + kIndexEntrySize * entry;
+  if (entryRecords_.empty()) return recordOfEntry(static_cast<uint64_t>(at - data_.data()));
+  const uint16_t record = entryRecords_[entry];
+  if (record == kUnusableRecord) return emptyRecord();
+  return recordOf(at, records_[record]);
+}
+
+PhoneRecord PhoneData::bisect(uint32_t prefix) const {
   // hi starts at the entry count, not one less: the entry there never lies
   // wholly inside the file, which is how a prefix above every entry ends.
   uint64_t lo = 0;
@@ -141,12 +220,10 @@ PhoneRecord PhoneData::_lookUp(uint32_t prefix) const {
   return emptyRecord();
 }
 
-PhoneRecord PhoneData::recordOfEntry(uint64_t entryOffset) const {
-  const uint8_t* entry = data_.data() + entryOffset;
-  const std::string_view text = recordText(data_, loadLittleEndian32(entry + 4));
-
+std::optional<PhoneData::RecordFields> PhoneData::splitRecord(uint32_t recordOffset) const {
+  const std::string_view text = recordText(data_, recordOffset);
   // The fields are the non-empty pieces between "|"; a record needs four.
-  std::string_view fields[kRecordFieldCount];
+  RecordFields fields;
   size_t count = 0;
   size_t start = 0;
   while (count < kRecordFieldCount && start <= text.size()) {
@@ -155,8 +232,18 @@ PhoneRecord PhoneData::recordOfEntry(uint64_t entryOffset) const {
     if (bar > start) fields[count++] = text.substr(start, bar - start);
     start = bar + 1;
   }
-  if (count < kRecordFieldCount) return emptyRecord();
+  if (count < kRecordFieldCount) return std::nullopt;
+  return fields;
+}
 
+PhoneRecord PhoneData::recordOfEntry(uint64_t entryOffset) const {
+  const uint8_t* entry = data_.data() + entryOffset;
+  const std::optional<RecordFields> fields = splitRecord(loadLittleEndian32(entry + 4));
+  if (!fields) return emptyRecord();
+  return recordOf(entry, *fields);
+}
+
+PhoneRecord PhoneData::recordOf(const uint8_t* entry, const RecordFields& fields) {
   PhoneRecord record;
   record.type = static_cast<CARDTYPE>(entry[8]);
   record.phonePrefix = loadLittleEndian32(entry);
@@ -169,6 +256,22 @@ PhoneRecord PhoneData::recordOfEntry(uint64_t entryOffset) const {
 
 std::string PhoneData::getRecordContent(const std::vector<uint8_t>& data, uint64_t offset) {
   return std::string(recordText(data, offset));
+}
+
+std::string readPhoneDataVersion(const std::string& path) {
+  size_t size = 0;
+  platform::UniqueFd fd = openDatabaseFile(path, &size);
+  if (!fd.valid() || size < kHeaderSize) return {};
+  char header[kVersionSize];
+  size_t filled = 0;
+  while (filled < kVersionSize) {
+    const ssize_t n =
+        ::pread(fd.get(), header + filled, kVersionSize - filled, static_cast<off_t>(filled));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return {};
+    filled += static_cast<size_t>(n);
+  }
+  return std::string(header, strnlen(header, kVersionSize));
 }
 
 std::string getPhoneType(CARDTYPE type) {

@@ -9,10 +9,15 @@
 // nothing outside the file's bytes is ever read.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "statics/contracts/phonedata_format.h"
 
 // Carrier of a number block. The underlying type is fixed, so any 32-bit value
 // is a valid CARDTYPE object; only 1 to 6 name a carrier.
@@ -68,22 +73,54 @@ class PhoneData {
   PhoneRecord lookUp(const std::string& phone) const;
   // A number from 1000000 to 99999999999, looked up by its first seven digits.
   PhoneRecord lookUp(long long phone) const;
-  // Binary search of the index for a seven-digit prefix (at least 1000000).
+  // The entry of a seven-digit prefix (at least 1000000), as a binary search
+  // of the index finds it. An index sorted strictly by prefix (as every real
+  // file is) is searched through a rank table made once at construction;
+  // any other index by the binary search itself, with the same answers.
   PhoneRecord _lookUp(uint32_t prefix) const;
+  // Whether the rank table was made.
+  bool hasPrefixTable() const { return !prefixTable_.empty(); }
 
   // The bytes from offset up to the first NUL byte or the end of data; empty
   // when offset lies at or past the end.
   static std::string getRecordContent(const std::vector<uint8_t>& data, uint64_t offset);
 
  private:
+  // One bit per prefix from firstPrefix_ on (set when an entry has it), and
+  // the number of entries below the block: the entry of a prefix is found
+  // with one bit test and one population count.
+  struct PrefixBlock {
+    uint64_t bits = 0;
+    uint32_t entriesBefore = 0;
+  };
+
+  // The four fields of a record text, inside data_.
+  using RecordFields = std::array<std::string_view, kRecordFieldCount>;
+  static constexpr uint16_t kUnusableRecord = 0xffff;
+
   void readHeader();
+  void makePrefixTable();
+  void splitRecords();
+  PhoneRecord bisect(uint32_t prefix) const;
+  std::optional<RecordFields> splitRecord(uint32_t recordOffset) const;
   PhoneRecord recordOfEntry(uint64_t entryOffset) const;
+  static PhoneRecord recordOf(const uint8_t* entry, const RecordFields& fields);
 
   std::vector<uint8_t> data_;
+  std::vector<PrefixBlock> prefixTable_;
+  // With the table: each entry's record among records_ (kUnusableRecord for
+  // one with fewer than four fields), each record split once.
+  std::vector<uint16_t> entryRecords_;
+  std::vector<RecordFields> records_;
+  uint32_t firstPrefix_ = 0;
   bool hasData_ = false;
   uint32_t indexOffset_ = 0;
   size_t entryCount_ = 0;
 };
+
+// The version text of the database file at path, from its header alone: what
+// PhoneData(path).version() gives, without reading the rest of the file.
+[[nodiscard]] std::string readPhoneDataVersion(const std::string& path);
 
 // The carrier's name for type 1 to 6 as UTF-8 text ("中国移动" for CMCC and so
 // on). Any other value is a caller's error: it fails an assertion in debug

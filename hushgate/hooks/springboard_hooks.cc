@@ -6,6 +6,7 @@
 #include "hushgate/history/block_history_writer.h"
 #include "hushgate/screening/call_event_handler.h"
 #include "hushgate/screening/caller_label_db.h"
+#include "hushgate/screening/rules_reloader.h"
 #include "platform/dispatch.h"
 #include "platform/notify.h"
 #include "platform/runtime.h"
@@ -26,10 +27,12 @@ namespace {
 CallEventHandler* screening;  // holds "pref" and the pending call
 CallerLabelDatabase* db;
 BlockHistoryWriter* history;  // made at launch
+RulesReloader* reloader;
 
 platform::CallEventHandlerIMP orig_callEventHandler;
 platform::ApplicationDidFinishLaunchingIMP orig_applicationDidFinishLaunching;
 
+// At launch, before any call: the rules are in force when the launch ends.
 void loadPreferences() {
   screening->setRules(std::make_shared<const ScreeningRules>(Preference::load()));
 }
@@ -54,7 +57,7 @@ void applicationDidFinishLaunching(id self, SEL cmd, id application) {
 
   int token = 0;
   platform::notify_register_dispatch(kPreferenceUpdatedNotification, &token, platform::mainQueue(),
-                                     [](int) { loadPreferences(); });
+                                     [](int) { reloader->reload(); });
   platform::notify_register_dispatch(kMPHistoryFileChangedNotification, &token,
                                      platform::mainQueue(),
                                      [](int) { history->openMPHistoryFileWriteHandle(); });
@@ -81,6 +84,15 @@ void installSpringboardHooks() {
     if (history != nullptr) history->appendBlockRecord(call, reason, detail);
   };
   screening = new CallEventHandler(std::move(services));
+  // A changed document is read and compiled on the global queue; calls go on
+  // meanwhile under the rules in force.
+  reloader = new RulesReloader(
+      platform::mainQueue(), platform::globalQueue(), [] { return Preference::load(); },
+      [](std::shared_ptr<const ScreeningRules> rules) {
+        std::shared_ptr<const ScreeningRules> replaced = screening->rules();
+        screening->setRules(std::move(rules));
+        return replaced;
+      });
 
   platform::MSHookMessageEx(platform::objc_getClass(platform::kTelephonyManagerClassName),
                             platform::sel_registerName(platform::kCallEventHandlerSelector),

@@ -12,6 +12,7 @@ BlacklistMatcher& BlacklistMatcher::operator=(BlacklistMatcher&&) noexcept = def
 
 BlacklistMatcher::BlacklistMatcher(const std::vector<icu::UnicodeString>& expressions) {
   std::vector<std::vector<BlacklistAtom>> simple;
+  simple.reserve(expressions.size());
   for (const icu::UnicodeString& expression : expressions) {
     if (std::optional<std::vector<BlacklistAtom>> atoms = parseBlacklistExpression(expression)) {
       simple.push_back(std::move(*atoms));

@@ -27,21 +27,28 @@ bool isRegularFile(const std::string& path) {
   return std::filesystem::is_regular_file(path, error);
 }
 
+// Hands the statement back reset, with its binding cleared, whatever the
+// lookup did: a statement left on a row would hold the read lock.
+struct ResetOnExit {
+  sqlite3_stmt* statement;
+  ~ResetOnExit() {
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+  }
+};
+
 // Column 0 of the first row as text; none without a row, for NULL, for text
 // that is not UTF-8 and for any error.
-std::optional<std::string> queryLabel(sqlite3* db, const std::string& key) {
-  if (db == nullptr) return std::nullopt;
-  sqlite3_stmt* raw = nullptr;
-  const int prepared = sqlite3_prepare_v2(db, kCallerLabelQuery, -1, &raw, nullptr);
-  const SqliteStatement statement(raw);
-  if (prepared != SQLITE_OK ||
-      sqlite3_bind_text(raw, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT) !=
+std::optional<std::string> queryLabel(sqlite3_stmt* statement, const std::string& key) {
+  if (statement == nullptr) return std::nullopt;
+  const ResetOnExit reset{statement};
+  if (sqlite3_bind_text(statement, 1, key.data(), static_cast<int>(key.size()), SQLITE_STATIC) !=
           SQLITE_OK ||
-      sqlite3_step(raw) != SQLITE_ROW) {
+      sqlite3_step(statement) != SQLITE_ROW) {
     return std::nullopt;
   }
-  const unsigned char* text = sqlite3_column_text(raw, 0);
-  const int length = sqlite3_column_bytes(raw, 0);
+  const unsigned char* text = sqlite3_column_text(statement, 0);
+  const int length = sqlite3_column_bytes(statement, 0);
   if (text == nullptr) return std::nullopt;
   std::string label(reinterpret_cast<const char*>(text), static_cast<size_t>(length));
   if (!isWellFormedUtf8(label)) return std::nullopt;
@@ -60,6 +67,7 @@ std::string CallerLabelDatabase::defaultPath() {
 
 void CallerLabelDatabase::open() {
   if (!isRegularFile(path_)) return;
+  query_.reset();
   db_.reset();
   opened_ = true;
   sqlite3* raw = nullptr;
@@ -76,7 +84,19 @@ std::optional<std::string> CallerLabelDatabase::lookupCallerLabel(
     open();
     if (!opened_) return std::nullopt;
   }
-  std::optional<std::string> label = queryLabel(db_.get(), callerLabelLookupKey(normalisedNumber));
+  std::optional<std::string> label =
+      queryLabel(statement(), callerLabelLookupKey(normalisedNumber));
   Log("== label found in db: %@", label);
   return label;
+}
+
+sqlite3_stmt* CallerLabelDatabase::statement() {
+  if (query_ == nullptr && db_ != nullptr) {
+    sqlite3_stmt* raw = nullptr;
+    const int status = sqlite3_prepare_v3(db_.get(), kCallerLabelQuery, -1,
+                                          SQLITE_PREPARE_PERSISTENT, &raw, nullptr);
+    SqliteStatement prepared(raw);
+    if (status == SQLITE_OK) query_ = std::move(prepared);
+  }
+  return query_.get();
 }

@@ -1,5 +1,7 @@
 // The platform's caller-identification database, opened read-only once and
-// kept open for the life of the process.
+// kept open for the life of the process. The query is prepared once per
+// connection and reset after every lookup, so that no read transaction stays
+// open between calls.
 #pragma once
 
 #include <optional>
@@ -34,8 +36,14 @@ class CallerLabelDatabase {
   std::optional<std::string> lookupCallerLabel(const std::string& normalisedNumber);
 
  private:
+  // The connection's prepared query; prepared on first use and again after a
+  // failed prepare (a locked or not yet readable file), never across
+  // connections.
+  sqlite3_stmt* statement();
+
   std::string path_;
   SqliteConnection db_;
+  SqliteStatement query_;  // declared after db_: finalised before it is closed
   bool opened_ = false;
 };
 

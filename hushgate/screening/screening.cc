@@ -75,6 +75,7 @@ std::vector<ScreeningRules::Compiled::IgnoredPrefix> compileIgnoredPrefixes(cons
 
 BlacklistMatcher compileBlacklist(const Json& pref) {
   std::vector<icu::UnicodeString> expressions;
+  expressions.reserve(prefArray(pref, kBlacklistKey).size());
   for (const Json& item : prefArray(pref, kBlacklistKey)) {
     if (std::optional<PatternEntry> entry = readPatternEntry(item)) {
       expressions.push_back(toUnicode(entry->expression));
@@ -162,8 +163,8 @@ ScreeningResult applyRules(const IncomingCallInfo& call, const Json& pref,
 
 }  // namespace
 
-ScreeningRules::ScreeningRules(const Json& pref)
-    : pref_(pref),
+ScreeningRules::ScreeningRules(Json pref)
+    : pref_(std::move(pref)),
       compiled_(new Compiled{compileIgnoredPrefixes(pref_), compileBlacklist(pref_)}) {}
 
 ScreeningRules::~ScreeningRules() = default;

@@ -43,7 +43,7 @@ using LabelLookup = std::function<std::optional<std::string>(const std::string& 
 // keywords, area codes, region codes: strings) are skipped.
 class ScreeningRules {
  public:
-  explicit ScreeningRules(const Json& pref);
+  explicit ScreeningRules(Json pref);
   ~ScreeningRules();
   ScreeningRules(const ScreeningRules&) = delete;
   ScreeningRules& operator=(const ScreeningRules&) = delete;

@@ -82,6 +82,7 @@ std::optional<std::vector<BlacklistAtom>> parseBlacklistExpression(
   if (s == nullptr || length < 2 || s[0] != '^') return std::nullopt;
 
   std::vector<BlacklistAtom> atoms;
+  atoms.reserve(static_cast<size_t>(length));  // at most one atom per unit
   int32_t i = 1;
   while (i < length) {
     UChar32 c;

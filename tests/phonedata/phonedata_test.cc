@@ -12,6 +12,7 @@
 
 namespace {
 
+using phonedata_testing::bisectionLookUp;
 using phonedata_testing::Entry;
 using phonedata_testing::entryOffset;
 using phonedata_testing::makeDatabase;
@@ -210,6 +211,73 @@ TEST(PhoneDataBadFiles, NothingOutsideTheFileIsRead) {
       EXPECT_EQ(db._lookUp(entry.prefix), PhoneRecord{}) << c.name << " " << entry.prefix;
     }
     EXPECT_EQ(db.lookUp("13800138000"), PhoneRecord{}) << c.name;
+  }
+}
+
+// The rank table is made only for an index sorted strictly by seven-digit
+// prefixes; with it or without, every prefix of the file and its neighbours
+// get the binary search's answer.
+TEST(PhoneDataLookUp, PrefixTableAgreesWithTheBinarySearch) {
+  const auto entries = [](std::vector<uint32_t> prefixes) {
+    std::vector<Entry> list;
+    for (const uint32_t prefix : prefixes) {
+      list.push_back(
+          {prefix, "省" + std::to_string(prefix) + "|市|0|0" + std::to_string(prefix % 97), CMCC});
+    }
+    return list;
+  };
+  const struct {
+    const char* name;
+    std::vector<Entry> entries;
+    bool table;
+  } cases[] = {
+      {"sorted", kEntries, true},
+      {"one entry", entries({1380013}), true},
+      {"the whole range", entries({1000000, 1000063, 1000064, 1000127, 5555555, 9999999}), true},
+      {"a record with three fields", {{1300000, "a|b|c", CMCC}, {1300001, "a|b|c|d", CUCC}}, true},
+      {"unsorted", entries({1380013, 1300000, 1700000, 1990000}), false},
+      {"a prefix twice", entries({1300000, 1380013, 1380013, 1700000}), false},
+      {"a prefix of six digits", entries({999999, 1300000}), false},
+      {"a prefix of eight digits", entries({1300000, 10000000}), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<uint8_t> bytes = makeDatabase("1707", c.entries);
+    const PhoneData db(bytes);
+    EXPECT_EQ(db.hasPrefixTable(), c.table);
+    for (const Entry& entry : c.entries) {
+      for (const uint32_t prefix : {entry.prefix - 1, entry.prefix, entry.prefix + 1}) {
+        EXPECT_EQ(db._lookUp(prefix), bisectionLookUp(bytes, prefix)) << prefix;
+      }
+    }
+  }
+}
+
+// The version read from the header alone is the loaded file's.
+TEST(PhoneDataVersion, HeaderReadAgreesWithTheLoadedFile) {
+  testing_support::TempDeviceRoot root;
+  const std::string good = phonedata_testing::asString(makeDatabase("1707", kEntries));
+  root.write("/db/good.dat", good);
+  root.write("/db/short.dat", good.substr(0, 3));
+  root.write("/db/header.dat", good.substr(0, 8));
+  root.write("/db/seven.dat", good.substr(0, 7));
+  root.write("/db/empty.dat", "");
+  root.write("/db/big.dat", "");
+  ASSERT_EQ(::truncate(root.at("/db/big.dat").c_str(), 40LL << 30), 0);
+  ASSERT_EQ(mkfifo(root.at("/db/fifo").c_str(), 0600), 0);
+  const struct {
+    const char* file;
+    const char* version;
+  } cases[] = {
+      {"/db/good.dat", "1707"}, {"/db/header.dat", "1707"},
+      {"/db/short.dat", ""},    {"/db/seven.dat", ""},
+      {"/db/empty.dat", ""},    {"/db/big.dat", ""},
+      {"/db/fifo", ""},         {"/db", ""},
+      {"/db/missing.dat", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(readPhoneDataVersion(root.at(c.file)), c.version) << c.file;
+    EXPECT_EQ(PhoneData(root.at(c.file)).version(), c.version) << c.file;
   }
 }
 

@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 
+#include "phonedata/test_database.h"
 #include "statics/MobileRegionDetector.h"
 #include "statics/phonedata.h"
 #include "support/temp_root.h"
@@ -125,6 +126,27 @@ TEST_F(RealData, EveryEntryIsACityOfTheCityList) {
     const std::string& groupName = cities_->groupNames.at(code->second.group);
     ASSERT_TRUE(groupName == record.text1 || code->second.group == kMunicipalitiesGroup)
         << block << " " << record.text1;
+  }
+  EXPECT_EQ(found, db.entryCount());
+}
+
+// The rank table answers every prefix of the real database, and every
+// prefix between its entries, as the binary search over the file does.
+TEST_F(RealData, PrefixTableAgreesWithTheBinarySearch) {
+  const std::optional<std::string> path = findDatabaseFile(HUSHGATE_PHONEDATA_DIR);
+  ASSERT_TRUE(path.has_value());
+  const std::string text = readFile(*path);
+  const std::vector<uint8_t> bytes(text.begin(), text.end());
+  const PhoneData db(bytes);
+  ASSERT_TRUE(db.hasPrefixTable());
+  const uint32_t index = phonedata_testing::load32(bytes, 4);
+  const uint32_t first = phonedata_testing::load32(bytes, index);
+  const uint32_t last = phonedata_testing::load32(bytes, index + 9 * (db.entryCount() - 1));
+  size_t found = 0;
+  for (uint32_t prefix = first - 64; prefix <= last + 64; ++prefix) {
+    const PhoneRecord expected = phonedata_testing::bisectionLookUp(bytes, prefix);
+    found += !expected.empty();
+    ASSERT_EQ(db._lookUp(prefix), expected) << prefix;
   }
   EXPECT_EQ(found, db.entryCount());
 }

@@ -39,4 +39,41 @@ std::string asString(const std::vector<uint8_t>& bytes) {
   return std::string(bytes.begin(), bytes.end());
 }
 
+PhoneRecord bisectionLookUp(const std::vector<uint8_t>& bytes, uint32_t prefix) {
+  if (prefix < 1000000 || bytes.size() < 8) return {};
+  const uint64_t index = load32(bytes, 4);
+  if (index >= bytes.size()) return {};
+  uint64_t lo = 0;
+  uint64_t hi = (bytes.size() - index) / 9;
+  while (lo <= hi) {
+    const uint64_t mid = (lo + hi) / 2;
+    const uint64_t at = index + 9 * mid;
+    if (at + 9 > bytes.size()) return {};
+    const uint32_t found = load32(bytes, at);
+    if (found > prefix) {
+      if (mid == 0) return {};
+      hi = mid - 1;
+    } else if (found < prefix) {
+      lo = mid + 1;
+    } else {
+      const uint32_t offset = load32(bytes, at + 4);
+      std::vector<std::string> fields;
+      std::string field;
+      for (size_t i = offset; i < bytes.size() && bytes[i] != 0; ++i) {
+        if (bytes[i] != '|') {
+          field += static_cast<char>(bytes[i]);
+        } else if (!field.empty()) {
+          fields.push_back(std::move(field));
+          field.clear();
+        }
+      }
+      if (!field.empty()) fields.push_back(std::move(field));
+      if (fields.size() < 4) return {};
+      return PhoneRecord{
+          static_cast<CARDTYPE>(bytes[at + 8]), found, fields[2], fields[3], fields[0], fields[1]};
+    }
+  }
+  return {};
+}
+
 }  // namespace phonedata_testing

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "statics/phonedata.h"
+
 namespace phonedata_testing {
 
 struct Entry {
@@ -27,5 +29,9 @@ size_t entryOffset(const std::vector<uint8_t>& bytes, size_t i);
 
 // The bytes as a std::string, for writing files.
 std::string asString(const std::vector<uint8_t>& bytes);
+
+// The answer of the reader's documented binary search, written out plainly
+// from the file's layout: what every lookup of prefix must give.
+PhoneRecord bisectionLookUp(const std::vector<uint8_t>& bytes, uint32_t prefix);
 
 }  // namespace phonedata_testing

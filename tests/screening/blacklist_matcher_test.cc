@@ -121,3 +121,40 @@ TEST(BlacklistMatcherTest, LoneSurrogateLeftByAPrefixCut) {
 }
 
 }  // namespace
+
+namespace {
+
+// Entries that begin alike share their states, in any order and repeated;
+// every entry still matches what it matched alone.
+TEST(BlacklistAutomatonTest, EntriesShareTheirCommonBeginning) {
+  const struct {
+    std::vector<const char*> expressions;
+    size_t states;
+  } cases[] = {
+      {{}, 0},
+      {{R"(^$)"}, 1},
+      {{R"(^138$)", R"(^138$)"}, 4},
+      {{R"(^1380$)", R"(^138\d*$)", R"(^138$)", R"(^138\d$)", R"(^1380$)"}, 7},
+      {{R"(^2\d1$)", R"(^1\d1$)", R"(^1\d2$)", R"(^1\d*1$)"}, 10},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::vector<BlacklistAtom>> entries;
+    for (const char* expression : c.expressions) {
+      entries.push_back(*parseBlacklistExpression(icu::UnicodeString::fromUTF8(expression)));
+    }
+    const BlacklistAutomaton automaton(entries);
+    EXPECT_EQ(automaton.stateCount(), c.states) << c.expressions.size();
+    for (const char* expression : c.expressions) {
+      const BlacklistAutomaton alone(
+          {*parseBlacklistExpression(icu::UnicodeString::fromUTF8(expression))});
+      for (const char* number : {"", "138", "1380", "1381", "13800", "121", "2012", "1001"}) {
+        const icu::UnicodeString text = icu::UnicodeString::fromUTF8(number);
+        if (alone.matches(text)) {
+          EXPECT_TRUE(automaton.matches(text)) << expression << " " << number;
+        }
+      }
+    }
+  }
+}
+
+}  // namespace

@@ -5,7 +5,9 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <utility>
@@ -193,6 +195,77 @@ TEST_F(CallerLabelDatabaseTest, LogsEachQuery) {
   const std::string log = root_.read(kLogFile);
   EXPECT_NE(log.find(" == label found in db: 中国移动\n"), std::string::npos) << log;
   EXPECT_NE(log.find(" == label found in db: (null)\n"), std::string::npos) << log;
+}
+
+// The statement is kept between lookups but reset after each: no lookup
+// leaves a read lock that would keep the platform's writer out.
+TEST_F(CallerLabelDatabaseTest, LookupsLeaveNoLockBehind) {
+  makeDefaultDatabase();
+  CallerLabelDatabase db(path());
+  SqliteConnection writer = openForWriting(path());
+  const struct {
+    const char* number;
+    std::optional<std::string> label;
+  } cases[] = {
+      {"10086", "中国移动"},
+      {"13900000000", std::nullopt},
+      {"13600000000", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(db.lookupCallerLabel(c.number), c.label) << c.number;
+    EXPECT_EQ(sqlite3_exec(writer.get(), "BEGIN EXCLUSIVE; UPDATE Label SET id = id; COMMIT;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK)
+        << c.number;
+  }
+  EXPECT_EQ(db.lookupCallerLabel("95555"), "Bank");
+}
+
+// A file put in place of the one opened is read once the connection is made
+// again, with a statement of its own.
+TEST_F(CallerLabelDatabaseTest, ReopeningReadsTheReplacedFile) {
+  makeDefaultDatabase();
+  CallerLabelDatabase db(path());
+  EXPECT_EQ(db.lookupCallerLabel("10086"), "中国移动");
+  const std::string next = path() + ".next";
+  makeLabelDatabase(next, {{"10086", "新标签"}});
+  fs::rename(next, path());
+  const struct {
+    bool reopen;
+    const char* label;
+  } steps[] = {{false, "中国移动"}, {true, "新标签"}, {false, "新标签"}};
+  for (const auto& step : steps) {
+    if (step.reopen) db.open();
+    EXPECT_EQ(db.lookupCallerLabel("10086"), step.label) << step.reopen;
+  }
+}
+
+// The query runs on indexes alone, on the platform's tables and on the
+// example database the scripts make: no step scans a table.
+TEST_F(CallerLabelDatabaseTest, QueryPlanUsesIndexes) {
+  makeDefaultDatabase();
+  std::ifstream in(HUSHGATE_CALLER_ID_SQL);
+  const std::string example((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_FALSE(example.empty());
+  const std::string examplePath = root_.at("/example.db");
+  exec(openForWriting(examplePath).get(), example);
+  for (const std::string& database : {path(), examplePath}) {
+    SqliteConnection db = openForWriting(database);
+    sqlite3_stmt* raw = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db.get(),
+                                 ("EXPLAIN QUERY PLAN " + std::string(kCallerLabelQuery)).c_str(),
+                                 -1, &raw, nullptr),
+              SQLITE_OK);
+    const SqliteStatement plan(raw);
+    std::vector<std::string> steps;
+    while (sqlite3_step(raw) == SQLITE_ROW) {
+      steps.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(raw, 3)));
+    }
+    ASSERT_EQ(steps.size(), 3u) << database;
+    for (const std::string& step : steps) {
+      EXPECT_EQ(step.rfind("SEARCH ", 0), 0u) << database << ": " << step;
+    }
+  }
 }
 
 }  // namespace

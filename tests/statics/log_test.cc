@@ -9,6 +9,10 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -160,6 +164,75 @@ TEST_F(LogTest, ConcurrentCallersWriteWholeLines) {
     ASSERT_EQ(std::sscanf(line.c_str() + 23, " == thread %d line %d", &thread, &index), 2) << line;
     ASSERT_TRUE(thread >= 0 && thread < kThreads) << line;
     EXPECT_EQ(index, perThread[thread]++) << line;  // each thread's lines in order
+  }
+}
+
+// Logging off costs no system call: a missing file is looked for again only
+// after the recheck interval; then a file created meanwhile is written to.
+// Another path (device root or process) is looked for at once, and a deleted
+// file stops the lines at once.
+TEST_F(LogTest, MissingFileIsLookedForAgainAfterTheInterval) {
+  fs::create_directories(root_.at("/var/mobile"));
+  const auto missed = std::chrono::steady_clock::now();
+  Log("== before the file");
+  root_.write(kLogFile, "");
+  Log("== too early");
+  if (std::chrono::steady_clock::now() - missed < kLogRecheckInterval) {
+    EXPECT_FALSE(logMayBeOn());
+    EXPECT_EQ(root_.read(kLogFile), "");
+  }
+  // The interval is the behaviour under test: log until a line lands.
+  const auto deadline = missed + 20 * kLogRecheckInterval;
+  while (root_.read(kLogFile).empty() && std::chrono::steady_clock::now() < deadline) {
+    Log("== later");
+    std::this_thread::sleep_for(kLogRecheckInterval / 10);
+  }
+  EXPECT_NE(root_.read(kLogFile).find(" == later\n"), std::string::npos);
+  EXPECT_GE(std::chrono::steady_clock::now() - missed, kLogRecheckInterval);
+  EXPECT_TRUE(logMayBeOn());
+
+  fs::remove(root_.at(kLogFile));
+  Log("== after deleting");
+  root_.write(kLogFile, "");
+  EXPECT_FALSE(logMayBeOn());
+  Log("== dropped");
+  EXPECT_EQ(root_.read(kLogFile), "");
+}
+
+TEST_F(LogTest, AnotherLogFileIsLookedForAtOnce) {
+  std::optional<testing_support::TempDeviceRoot> other;
+  const struct {
+    const char* name;
+    // Switches to another log file, created first; gives its path.
+    std::function<std::string()> switchTo;
+  } cases[] = {
+      {"another process",
+       [this] {
+         root_.write(kPhoneLogFile, "");
+         platform::setMainBundleIdentifier("com.apple.mobilephone",
+                                           platform::HomeDirectory::kDataContainer);
+         return root_.at(kPhoneLogFile);
+       }},
+      {"another device root",
+       [&other] {
+         other.emplace();
+         other->write(kLogFile, "");
+         return other->at(kLogFile);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::create_directories(root_.at("/var/mobile"));
+    Log("== missed");
+    EXPECT_FALSE(logMayBeOn());
+    const std::string file = c.switchTo();
+    Log("== at once");
+    EXPECT_EQ(logFilePath(), file);
+    std::ifstream in(file);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find(" == at once\n"), std::string::npos);
+    platform::setMainBundleIdentifier(savedIdentifier_);
+    other.reset();
   }
 }
 

@@ -3,11 +3,17 @@
 // otherwise the copy installed with the application's resources.
 #pragma once
 
+#include <string>
+
 #include "statics/MobileRegionDetector.h"
 
 namespace gui {
 
 // Chosen once per process, on first use.
 const MobileRegionDetector& applicationRegionDetector();
+
+// The version of that database read from its file's header, without loading
+// the database; empty when there is none.
+std::string applicationDatabaseVersion();
 
 }  // namespace gui

@@ -114,7 +114,14 @@ void RootVC::viewDidLoad() {
   }
 
   setLabel(Label::versionLabel, platform::mainBundleShortVersion());
-  const std::string dbVersion = regionDetector().dbVersion();
+  // The application's own database is only opened for a lookup, off the
+  // main queue; its version comes from the file's header.
+  const std::string dbVersion = environment_.regionDetector != nullptr
+                                    ? environment_.regionDetector->dbVersion()
+                                    : applicationDatabaseVersion();
+  if (environment_.regionDetector == nullptr) {
+    backgroundQueue().async([] { applicationRegionDetector(); });
+  }
   setLabel(Label::phonedatVersionLabel,
            dbVersion.empty() ? localizedString("no-phonedata") : dbVersion);
 
