@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCoreApplication>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -22,6 +23,9 @@ bool haveDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A write past a file-size limit fails (and is reported) rather than
+  // ending the program unseen.
+  std::signal(SIGXFSZ, SIG_IGN);
   std::vector<std::string> arguments(argv + 1, argv + argc);
   const auto line = gui_qt::parseCommandLine(arguments);
   if (!line) {

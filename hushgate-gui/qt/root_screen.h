@@ -6,6 +6,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "hushgate-gui/core/screens/RootVC.h"
@@ -42,6 +43,7 @@ class RootScreen : public ScreenWidget, public gui::RootVC::View {
   std::array<QLabel*, gui::RootVC::kLabelCount> labels_{};
   std::array<SwitchButton*, gui::RootVC::kSwitchCount> switches_{};
   std::map<std::string, TappableRow*> rows_;
+  std::optional<int> preferenceToken_;  // kPreferenceUpdatedNotification
 };
 
 }  // namespace gui_qt
