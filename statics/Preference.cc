@@ -1,10 +1,13 @@
 #include "statics/Preference.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -14,6 +17,7 @@
 #include "platform/paths.h"
 #include "statics/Log.h"
 #include "statics/atomic_file.h"
+#include "statics/file_lock.h"
 #include "statics/json_document.h"
 
 namespace fs = std::filesystem;
@@ -33,10 +37,48 @@ Migration& migration() {
   return *state;
 }
 
-std::optional<Json> readDocument(const std::string& path) {
+// A document as found at its path.
+struct DocumentOnDisk {
+  enum class State {
+    kMissing,     // nothing at the path
+    kRead,        // read whole
+    kPartial,     // read, but members nested too deep were left out
+    kUnreadable,  // a file that cannot be read or parsed
+    kNotAFile,    // a folder or another non-file: nothing to read, nothing to move
+  };
+  State state = State::kMissing;
+  Json doc;            // kRead and kPartial
+  std::string reason;  // kPartial, kUnreadable, kNotAFile
+};
+
+DocumentOnDisk readDocumentFile(const std::string& path) {
+  using State = DocumentOnDisk::State;
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return {};
+    return {State::kUnreadable, {}, std::strerror(errno)};
+  }
+  if (!S_ISREG(info.st_mode)) return {State::kNotAFile, {}, "not a regular file"};
   const std::optional<std::string> bytes = readWholeFile(path);
-  if (!bytes) return std::nullopt;
-  return parseJsonDocument(*bytes);
+  if (!bytes) return {State::kUnreadable, {}, "cannot be read"};
+  std::optional<PrefDocumentRead> read = parsePrefDocument(*bytes);
+  if (!read) return {State::kUnreadable, {}, "not a JSON document"};
+  if (read->droppedMembers.empty()) return {State::kRead, std::move(read->doc), {}};
+  std::string members;
+  for (const std::string& member : read->droppedMembers) {
+    members += (members.empty() ? "\"" : ", \"") + member + "\"";
+  }
+  return {State::kPartial, std::move(read->doc), "members nested too deep: " + members};
+}
+
+std::optional<Json> readDocument(const std::string& path) {
+  DocumentOnDisk found = readDocumentFile(path);
+  if (found.state == DocumentOnDisk::State::kPartial) {
+    Log("== pref file %@ read without its %@", path, found.reason);
+  }
+  if (found.state != DocumentOnDisk::State::kRead && found.state != DocumentOnDisk::State::kPartial)
+    return std::nullopt;
+  return std::move(found.doc);
 }
 
 // Moves from to to unless to exists; errors are ignored.
@@ -45,19 +87,124 @@ void moveUnlessTaken(const std::string& from, const std::string& to) {
   if (errno == EINVAL || errno == ENOSYS) (void)std::rename(from.c_str(), to.c_str());
 }
 
-// Stamps, serialises and writes one document. Returns false when it could not
-// be serialised (nothing was written), true once a write was attempted.
-bool writeDocument(Json& doc, const std::string& path, const char* serialiseFailedFormat,
-                   const char* writeFailedFormat) {
+// Moves the document at path beside it, under a name that says when and
+// why, never over another file. The new name, or why it could not be moved.
+Result<std::string> setAside(const std::string& path) {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  char suffix[64] = {};
+  if (::gmtime_r(&now, &utc) == nullptr ||
+      std::strftime(suffix, sizeof suffix, kSetAsideSuffixFormat, &utc) == 0) {
+    return fail("cannot format the time");
+  }
+  for (int attempt = 1; attempt <= 100; ++attempt) {
+    const std::string target =
+        path + suffix + (attempt == 1 ? std::string() : "-" + std::to_string(attempt));
+    if (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+      return target;
+    }
+    if (errno == EEXIST) continue;
+    return fail("cannot move " + path + " to " + target + ": " + std::strerror(errno));
+  }
+  return fail("cannot move " + path + " aside: every name is taken");
+}
+
+// How one document is written.
+struct DocumentKind {
+  const char* serialiseFailedFormat;
+  const char* writeFailedFormat;
+  Json (*fallback)();
+};
+
+const DocumentKind kMainDocument{"== pref to json failed: %@",
+                                 "== pref json write to file failed: %@", &defaultPref};
+const DocumentKind kMPDocument{"== mppref to json failed: %@",
+                               "== mppref json write to file failed: %@", &defaultMPPref};
+
+// The locked read-modify-write behind update, updateMPPref and the saves.
+// held is the instance's copy of the document; force writes even when the
+// change altered nothing.
+Result<Preference::Update> updateDocument(Json& held, const std::string& path,
+                                          const DocumentKind& kind,
+                                          const std::function<void(Json&)>& change, bool force) {
+  using State = DocumentOnDisk::State;
+  if (path.empty()) return fail("no path for the document");
+  std::error_code ignored;
+  fs::create_directories(fs::path(path).parent_path(), ignored);
+  Result<FileLock> lock = FileLock::acquire(path);
+  if (!lock) {
+    Log(kind.writeFailedFormat, lock.error());
+    return fail(lock.error());
+  }
+
+  DocumentOnDisk found = readDocumentFile(path);
+  if (found.state == State::kNotAFile) {
+    const std::string error = path + " is " + found.reason;
+    Log(kind.writeFailedFormat, error);
+    return fail(error);
+  }
+  const bool readable =
+      (found.state == State::kRead || found.state == State::kPartial) && found.doc.is_object();
+  const bool mustSetAside = found.state == State::kUnreadable ||
+                            (found.state != State::kMissing && !found.doc.is_object());
+  Json base = found.state == State::kMissing ? kind.fallback()
+              : readable                     ? std::move(found.doc)
+                                             : held;
+  // After an update that wrote nothing, the instance holds what is on disk;
+  // a whole-document save that failed keeps what it was asked to write.
+  const auto holdWhatWasRead = [&] {
+    if ((readable || found.state == State::kMissing) && !force) held = base;
+  };
+
+  Json doc = base;
+  try {
+    change(doc);
+  } catch (const std::exception& e) {
+    holdWhatWasRead();
+    return fail(std::string("the change failed: ") + e.what());
+  }
+  Preference::Update done;
+  if (!force && doc == base) {
+    holdWhatWasRead();
+    return done;
+  }
+
   if (doc.is_object()) doc[kVersionKey] = platform::mainBundleShortVersion();
   const Result<std::string> bytes = serializeJsonDocument(doc);
   if (!bytes) {
-    Log(serialiseFailedFormat, bytes.error());
-    return false;
+    Log(kind.serialiseFailedFormat, bytes.error());
+    holdWhatWasRead();
+    return fail(bytes.error());
+  }
+  if (mustSetAside || found.state == State::kPartial) {
+    const std::string why = found.reason.empty() ? "not a JSON object" : found.reason;
+    Result<std::string> moved = setAside(path);
+    if (!moved) {
+      Log("== pref file %@ could not be read (%@) and not be moved aside: %@", path, why,
+          moved.error());
+      holdWhatWasRead();
+      return fail(moved.error());
+    }
+    Log("== pref file %@ could not be read (%@); moved it to %@", path, why, *moved);
+    done.setAsidePath = std::move(*moved);
   }
   const Status written = writeFileAtomically(path, *bytes);
-  if (!written) Log(writeFailedFormat, written.error());
-  return true;
+  if (!written) {
+    Log(kind.writeFailedFormat, written.error());
+    holdWhatWasRead();
+    return fail(written.error());
+  }
+  held = std::move(doc);
+  done.written = true;
+  return done;
+}
+
+// Posts the preference notification after a write; the status says whether
+// it went out.
+Status postNotification(const std::string& name) {
+  if (platform::notify_post(name.c_str()) == platform::NOTIFY_STATUS_OK) return {};
+  Log("== preference notification not posted: %@", name);
+  return fail("cannot post " + name);
 }
 
 Json objectOr(Json loaded, Json fallback) {
@@ -119,26 +266,61 @@ void Preference::resetMigrationForTesting() {
   migration().done = false;
 }
 
+Result<Preference::Update> Preference::update(const std::function<void(Json&)>& change,
+                                              Announce announce) {
+  migrate();
+  Result<Update> done = updateDocument(pref_, prefFilePath(), kMainDocument, change, false);
+  if (done && done->written && announce == Announce::kPost)
+    done->announced = postNotification(kPreferenceUpdatedNotification);
+  return done;
+}
+
+Result<Preference::Update> Preference::updateMPPref(const std::function<void(Json&)>& change) {
+  return updateDocument(mpPref_, mpPrefFilePath(), kMPDocument, change, false);
+}
+
+bool Preference::reload() {
+  bool changed = false;
+  const auto refresh = [&changed](Json& held, const std::string& path, Json (*fallback)()) {
+    DocumentOnDisk found = readDocumentFile(path);
+    Json doc;
+    if (found.state == DocumentOnDisk::State::kMissing) {
+      doc = fallback();
+    } else if ((found.state == DocumentOnDisk::State::kRead ||
+                found.state == DocumentOnDisk::State::kPartial) &&
+               found.doc.is_object()) {
+      doc = std::move(found.doc);
+    } else {
+      return;
+    }
+    if (doc != held) {
+      held = std::move(doc);
+      changed = true;
+    }
+  };
+  migrate();
+  refresh(pref_, prefFilePath(), &defaultPref);
+  refresh(mpPref_, mpPrefFilePath(), &defaultMPPref);
+  return changed;
+}
+
 void Preference::save() {
-  if (writeDocument(pref_, prefFilePath(), "== pref to json failed: %@",
-                    "== pref json write to file failed: %@")) {
-    platform::notify_post(kPreferenceUpdatedNotification);
-  }
+  const Json whole = pref_;
+  const Result<Update> done = updateDocument(
+      pref_, prefFilePath(), kMainDocument, [&whole](Json& doc) { doc = whole; }, true);
+  if (done && done->written) (void)postNotification(kPreferenceUpdatedNotification);
 }
 
 void Preference::saveOnly() {
-  writeDocument(pref_, prefFilePath(), "== pref to json failed: %@",
-                "== pref json write to file failed: %@");
+  const Json whole = pref_;
+  (void)updateDocument(
+      pref_, prefFilePath(), kMainDocument, [&whole](Json& doc) { doc = whole; }, true);
 }
 
 void Preference::saveMPPref() {
-  const std::string path = mpPrefFilePath();
-  // The Phone application may not have made its Documents folder yet; writing
-  // into a missing folder would lose the setting.
-  std::error_code ignored;
-  fs::create_directories(fs::path(path).parent_path(), ignored);
-  writeDocument(mpPref_, path, "== mppref to json failed: %@",
-                "== mppref json write to file failed: %@");
+  const Json whole = mpPref_;
+  (void)updateDocument(
+      mpPref_, mpPrefFilePath(), kMPDocument, [&whole](Json& doc) { doc = whole; }, true);
 }
 
 Json Preference::load() {

@@ -4,13 +4,27 @@
 // statics/contracts/pref_document.h.
 //
 // Files are written compactly in UTF-8 and replaced atomically.
+//
+// Several processes write the main document (the settings window, its URL
+// handler, the tools), so every change is a read-modify-write of the file
+// under its lock (statics/file_lock.h): update() reads the document as it is
+// on disk, applies the one change, writes it and only then announces it. A
+// document that exists but cannot be read is never replaced: it is moved
+// aside first (kSetAsideSuffixFormat) and the update says where it went.
+//
+//   Result<Preference::Update> done = Preference::sharedInstance().update(
+//       [](Json& pref) { pref[kEnabledKey] = true; });
+//   if (!done) ... nothing was written: done.error() says why
+//   else if (!done->announced) ... written, but the screening may not know yet
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "statics/contracts/names.h"
 #include "statics/contracts/pref_document.h"
+#include "statics/result.h"
 
 class Preference {
  public:
@@ -21,20 +35,59 @@ class Preference {
   // taken like an unreadable one, and the default document stands in for it.
   static Preference& sharedInstance();
 
-  // The main document; callers change it in place, then save or saveOnly.
-  // Only the main thread touches it (no lock).
+  // The main document as last read or written by this instance. Only the
+  // main thread touches it (no lock).
   Json& pref() { return pref_; }
-  // The Phone-side document; changed in place, then saveMPPref.
+  // The Phone-side document, held the same way.
   Json& mpPref() { return mpPref_; }
 
-  // Stamps kVersionKey, writes the main document atomically and posts
-  // kPreferenceUpdatedNotification (also when the write failed; not
-  // when the document could not be serialised). Failures are logged.
+  // Whether an update that wrote posts kPreferenceUpdatedNotification. A
+  // change that cannot affect screening (a comment) is written quietly.
+  enum class Announce { kPost, kQuiet };
+
+  // What one update did.
+  struct Update {
+    // The change altered the document and it was written. False when the
+    // change left it as it was: then nothing was written or posted.
+    bool written = false;
+    // After a write with Announce::kPost: whether the notification was
+    // posted where the screening listens. A failure means the document is
+    // saved but a running screening may not have the change yet.
+    Status announced;
+    // Where the document that stood at the path was moved before the write,
+    // because it could not be read, or only in part (members nested too deep
+    // are left out); "" when nothing was moved.
+    std::string setAsidePath;
+  };
+
+  // One change of the main document: takes its lock, reads the document as
+  // it is on disk (the default document when there is none; pref() when it
+  // cannot be read), applies change to it, and when that altered it stamps
+  // kVersionKey, moves an unreadable document aside, writes atomically,
+  // unlocks and posts (Announce::kPost). pref() then holds what was
+  // written, or what was read when nothing was. Fails, writing and posting
+  // nothing, when the document cannot be locked, serialised, moved aside or
+  // written (a folder at its path, no space, a file-size limit); failures are
+  // logged. Usable from any process (no window, no main queue needed), by
+  // one thread at a time.
+  [[nodiscard]] Result<Update> update(const std::function<void(Json& pref)>& change,
+                                      Announce announce = Announce::kPost);
+  // The same for the Phone-side document, whose folder is made when missing;
+  // posts nothing.
+  [[nodiscard]] Result<Update> updateMPPref(const std::function<void(Json& mpPref)>& change);
+
+  // Reads both documents again, after another process changed them: a
+  // missing document reads as its default; one that cannot be read leaves
+  // what is held. Returns whether pref() or mpPref() changed.
+  bool reload();
+
+  // Write pref() or mpPref() whole, as held, through the same locked write
+  // as update (and so with the same setting aside); for code that changed
+  // the held document in place. save posts kPreferenceUpdatedNotification
+  // after a successful write; saveOnly and saveMPPref post nothing.
+  // Failures are logged.
   void save();
-  // Stamps kVersionKey and writes the main document atomically; posts nothing.
   void saveOnly();
-  // Stamps kVersionKey and writes the Phone-side document atomically, creating
-  // the container's Documents folder (kDocumentsFolderName) when missing; posts nothing.
   void saveMPPref();
   // The saves stamp kVersionKey (platform::mainBundleShortVersion()) only into a
   // document that is a JSON object; a document that a caller replaced with

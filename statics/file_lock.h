@@ -14,6 +14,7 @@
 //   // released when lock goes out of scope
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "statics/result.h"
@@ -24,6 +25,9 @@ class FileLock {
   // opened (no folder, no permission, a symbolic link or a non-regular file
   // at its name).
   [[nodiscard]] static Result<FileLock> acquire(const std::string& path);
+  // Takes the lock only when no one holds it: nullopt when someone does.
+  // Fails as acquire does.
+  [[nodiscard]] static Result<std::optional<FileLock>> tryAcquire(const std::string& path);
 
   FileLock(FileLock&& other) noexcept;
   FileLock& operator=(FileLock&& other) noexcept;

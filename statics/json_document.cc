@@ -1,22 +1,70 @@
 #include "statics/json_document.h"
 
+#include <iterator>
+
+namespace {
+
+// The parser takes a NUL byte for the end of the input, so "{...}\0junk"
+// would pass; no JSON text holds one (inside a string it must be escaped).
+bool mayBeParsed(std::string_view bytes) {
+  return bytes.size() <= kMaxJsonDocumentSize && bytes.find('\0') == std::string_view::npos;
+}
+
+}  // namespace
+
 std::optional<nlohmann::json> parseJsonDocument(std::string_view bytes) {
-  // The parser takes a NUL byte for the end of the input, so "{...}\0junk"
-  // would pass; no JSON text holds one (inside a string it must be escaped).
-  if (bytes.size() > kMaxJsonDocumentSize || bytes.find('\0') != std::string_view::npos) {
-    return std::nullopt;
-  }
-  bool tooDeep = false;
-  const nlohmann::json::parser_callback_t limitDepth =
-      [&tooDeep](int depth, nlohmann::json::parse_event_t, nlohmann::json&) {
-        if (depth > kMaxJsonDepth) tooDeep = true;
-        return !tooDeep;
-      };
+  std::optional<JsonDocumentRead> read =
+      parseJsonDocumentDroppingDeepMembers(bytes, [](std::string_view) { return false; });
+  if (!read) return std::nullopt;
+  return std::move(read->value);
+}
+
+std::optional<JsonDocumentRead> parseJsonDocumentDroppingDeepMembers(
+    std::string_view bytes, const std::function<bool(std::string_view key)>& mayDrop) {
+  if (!mayBeParsed(bytes)) return std::nullopt;
+  // The parser walks nested values with a stack of its own; only what it
+  // keeps is limited. Depth 1 is a member of the top-level value.
+  bool fatal = false;
+  bool topIsObject = false;
+  std::string member;          // the key of the top-level member being read
+  bool memberTooDeep = false;  // it nests too deep and is being dropped
+  std::vector<std::string> dropped;
+  using Event = nlohmann::json::parse_event_t;
+  const nlohmann::json::parser_callback_t callback = [&](int depth, Event event,
+                                                         nlohmann::json& parsed) {
+    if (fatal) return false;
+    if (depth == 0 && event == Event::object_start) topIsObject = true;
+    if (depth == 1 && event == Event::key && topIsObject) {
+      member = parsed.is_string() ? parsed.get<std::string>() : std::string();
+      memberTooDeep = false;
+      return true;
+    }
+    if (depth > kMaxJsonDepth) {
+      if (topIsObject && mayDrop(member)) {
+        memberTooDeep = true;
+      } else {
+        fatal = true;
+      }
+      return false;
+    }
+    if (depth == 1 && memberTooDeep && (event == Event::object_end || event == Event::array_end)) {
+      dropped.push_back(member);
+      memberTooDeep = false;
+      return false;  // the whole member goes
+    }
+    return true;
+  };
   try {
     nlohmann::json value =
-        nlohmann::json::parse(bytes.begin(), bytes.end(), limitDepth, /*allow_exceptions=*/false);
-    if (tooDeep || value.is_discarded()) return std::nullopt;
-    return value;
+        nlohmann::json::parse(bytes.begin(), bytes.end(), callback, /*allow_exceptions=*/false);
+    if (fatal || value.is_discarded()) return std::nullopt;
+    // A dropped member that is an array stays behind as a discarded value.
+    if (!dropped.empty() && value.is_object()) {
+      for (auto it = value.begin(); it != value.end();) {
+        it = it->is_discarded() ? value.erase(it) : std::next(it);
+      }
+    }
+    return JsonDocumentRead{std::move(value), std::move(dropped)};
   } catch (const std::exception&) {
     return std::nullopt;  // allocation failure
   }

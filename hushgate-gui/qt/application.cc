@@ -1,7 +1,9 @@
 #include "hushgate-gui/qt/application.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QIcon>
+#include <QThread>
 #include <QTimer>
 #include <cstdio>
 
@@ -27,6 +29,9 @@ namespace {
 // The longest a command may take to reach its return step before the
 // headless run gives up.
 constexpr int kReturnStepTimeoutMs = 10000;
+// The longest a start waits for another instance that holds the device to
+// take its message.
+constexpr int kOtherInstanceWaitMs = 10000;
 
 // The presenter of a run without a window: the URL command shows nothing,
 // and its return to the calling application ends the run.
@@ -56,6 +61,37 @@ class HeadlessPresenter : public gui::Presenter {
  private:
   bool returned_ = false;
 };
+
+// Prints what the command did (one line on standard output, details on
+// standard error) and returns the exit status: 0 when the number is in the
+// saved blacklist and the screening was told, 1 when nothing could be saved,
+// 3 when it was saved but the running screening may not have it yet.
+int reportHandledUrl(const gui::AddToBlacklistResult& result) {
+  using Outcome = gui::AddToBlacklistResult::Outcome;
+  if (!result.update) {
+    std::printf("not added to the blacklist\n");
+    std::fflush(stdout);
+    std::fprintf(stderr, "hushgate-gui: the blacklist could not be saved: %s\n",
+                 result.update.error().c_str());
+    return 1;
+  }
+  if (!result.update->setAsidePath.empty()) {
+    std::fprintf(stderr,
+                 "hushgate-gui: the preference document could not be read; it was kept as %s\n",
+                 result.update->setAsidePath.c_str());
+  }
+  std::printf("%s\n", result.outcome == Outcome::kAdded ? "added to the blacklist"
+                                                        : "already in the blacklist");
+  std::fflush(stdout);
+  if (!result.update->announced) {
+    std::fprintf(stderr,
+                 "hushgate-gui: saved, but the running screening may not have the change yet: "
+                 "%s\n",
+                 result.update->announced.error().c_str());
+    return 3;
+  }
+  return 0;
+}
 
 }  // namespace
 
@@ -92,14 +128,17 @@ std::string usage() {
          "Opens the settings window; a URL such as\n"
          "hushgate://add_to_blacklist/?number=N&label=L is handled by the window,\n"
          "or by the window already running. --handle-url runs the URL's command\n"
-         "without a window and ends once it has returned to the calling application.\n"
+         "without a window and ends once it has returned to the calling application;\n"
+         "its exit status is 0 when the number is in the saved blacklist, 1 when\n"
+         "nothing could be saved, 3 when it was saved but the running screening\n"
+         "could not be told.\n"
          "\n"
          "Options:\n"
          "  -h, --help     print this text\n"
          "  --version      print the version\n"
          "\n" +
          std::string(platform::kDeviceRootHelp) +
-         "  LC_ALL, LC_MESSAGES, LANG\n"
+         "  LC_ALL, LC_MESSAGES, LANG, LANGUAGE\n"
          "                 the language of the window: Chinese (zh*) or English\n"
          "  DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM\n"
          "                 where the window is shown (QT_QPA_PLATFORM=offscreen for none)\n"
@@ -123,10 +162,23 @@ int runWindow(const std::string& url) {
 
   InstanceServer server;
   if (!server.listen()) {
-    // Another instance started meanwhile: it takes the URL.
-    if (sendToRunningInstance(QString::fromStdString(url))) return 0;
-    std::fprintf(stderr, "hushgate-gui: cannot listen for other starts: %s\n",
-                 qPrintable(instanceServerName()));
+    // Another instance started meanwhile: it takes the URL once it listens.
+    if (server.anotherInstanceRuns()) {
+      QElapsedTimer waited;
+      waited.start();
+      while (waited.elapsed() < kOtherInstanceWaitMs) {
+        if (sendToRunningInstance(QString::fromStdString(url), 1000)) return 0;
+        if (server.listen()) break;  // it ended before it listened
+        QThread::msleep(50);
+      }
+    }
+    if (!server.anotherInstanceRuns() && !server.listen()) {
+      std::fprintf(stderr, "hushgate-gui: cannot listen for other starts: %s\n",
+                   qPrintable(instanceServerName()));
+    } else if (server.anotherInstanceRuns()) {
+      std::fprintf(stderr, "hushgate-gui: another window of this device does not answer\n");
+      return 1;
+    }
   }
 
   ScopedQtMainQueue mainQueue;
@@ -160,14 +212,13 @@ int runHandleUrl(const std::string& url) {
   ScopedQtMainQueue mainQueue;
   HeadlessPresenter presenter;
   gui::ScopedPresenter scopedPresenter(presenter);
-  const bool added = gui::addToBlacklist(*request);
-  std::printf("%s\n", added ? "added to the blacklist" : "already in the blacklist");
-  std::fflush(stdout);
-  if (request->from.empty()) return 0;
+  const gui::AddToBlacklistResult result = gui::addToBlacklist(*request);
+  const int outcome = reportHandledUrl(result);
+  if (request->from.empty()) return outcome;
 
   QTimer::singleShot(kReturnStepTimeoutMs, [] { QCoreApplication::exit(1); });
   const int status = QCoreApplication::exec();
-  return presenter.returned() ? 0 : status;
+  return presenter.returned() ? outcome : status;
 }
 
 }  // namespace gui_qt

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCoreApplication>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -50,6 +51,9 @@ void reportDisplayFailure(QtMsgType type, const QMessageLogContext& context,
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A write past a file-size limit fails (and is reported) rather than
+  // ending the program unseen.
+  std::signal(SIGXFSZ, SIG_IGN);
   std::vector<std::string> arguments(argv + 1, argv + argc);
   if (const std::optional<int> status =
           platform::answerHelpOrVersion(arguments, "hushgate-gui", gui_qt::usage())) {

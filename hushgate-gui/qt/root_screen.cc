@@ -1,5 +1,9 @@
 #include "hushgate-gui/qt/root_screen.h"
 
+#include "platform/dispatch.h"
+#include "platform/notify.h"
+#include "statics/contracts/names.h"
+
 #include <QBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -158,9 +162,17 @@ RootScreen::RootScreen(std::shared_ptr<gui::RootVC> model, QWidget* parent)
 
   model_->setView(this);
   model_->viewDidLoad();
+  // Registered after the load, whose own announcement is not news here.
+  int token = 0;
+  if (platform::notify_register_dispatch(
+          kPreferenceUpdatedNotification, &token, platform::mainQueue(),
+          [this](int) { model_->preferenceChangedElsewhere(); }) == platform::NOTIFY_STATUS_OK) {
+    preferenceToken_ = token;
+  }
 }
 
 RootScreen::~RootScreen() {
+  if (preferenceToken_) platform::notify_cancel(*preferenceToken_);
   model_->setView(nullptr);
 }
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "hushgate-gui/core/screens/RootVC.h"
@@ -43,6 +44,7 @@ class RootScreen : public ScreenWidget, public gui::RootVC::View {
   std::array<SwitchButton*, gui::RootVC::kSwitchCount> switches_{};
   std::map<std::string, TappableRow*> rows_;
   QLabel* historyMark_ = nullptr;  // the history row's disclosure mark
+  std::optional<int> preferenceToken_;  // kPreferenceUpdatedNotification
 };
 
 }  // namespace gui_qt

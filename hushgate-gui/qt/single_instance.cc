@@ -3,9 +3,13 @@
 #include <unistd.h>
 
 #include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QVariant>
+#include <filesystem>
+#include <string>
 
 #include "platform/paths.h"
 
@@ -16,10 +20,31 @@ namespace {
 constexpr qint64 kMaxMessageBytes = 64 * 1024;
 constexpr char kAnswer[] = "ok\n";
 
+// The device root as one path for every spelling of it: absolute, with
+// symbolic links, "." and ".." resolved (as far as it exists).
+std::string canonicalDeviceRoot() {
+  namespace fs = std::filesystem;
+  const auto normal = [](fs::path path) {
+    path = path.lexically_normal();
+    if (path.filename().empty() && path.has_parent_path()) path = path.parent_path();
+    return path;
+  };
+  std::error_code error;
+  const fs::path root = normal(fs::absolute(platform::deviceRoot(), error));
+  if (error) return platform::deviceRoot();
+  const fs::path canonical = fs::weakly_canonical(root, error);
+  return error ? root.string() : normal(canonical).string();
+}
+
+// Where QLocalServer puts the socket of a plain name.
+std::string socketPath(const QString& name) {
+  return QFile::encodeName(QDir::tempPath() + "/" + name).toStdString();
+}
+
 }  // namespace
 
 QString instanceServerName() {
-  const QByteArray root = QByteArray::fromStdString(platform::deviceRoot());
+  const QByteArray root = QByteArray::fromStdString(canonicalDeviceRoot());
   const QByteArray digest =
       QCryptographicHash::hash(root, QCryptographicHash::Sha256).toHex().left(16);
   return QStringLiteral("hushgate-gui-%1-%2").arg(getuid()).arg(QString::fromLatin1(digest));
@@ -44,13 +69,22 @@ InstanceServer::InstanceServer(QObject* parent) : QObject(parent), server_(new Q
 }
 
 bool InstanceServer::listen() {
+  anotherInstanceRuns_ = false;
   const QString name = instanceServerName();
-  if (server_->listen(name)) return true;
-  if (server_->serverError() != QAbstractSocket::AddressInUseError) return false;
-  // In use: by a live instance, or a socket file left by one that died.
-  QLocalSocket probe;
-  probe.connectToServer(name);
-  if (probe.waitForConnected(1000)) return false;
+  if (!lock_) {
+    Result<std::optional<FileLock>> lock = FileLock::tryAcquire(socketPath(name));
+    if (!lock) {
+      qWarning("hushgate-gui: %s", lock.error().c_str());
+      return false;
+    }
+    if (!*lock) {
+      anotherInstanceRuns_ = true;
+      return false;
+    }
+    lock_ = std::move(**lock);
+  }
+  if (server_->isListening()) return true;
+  // Holding the lock, any socket at the name is one a dead instance left.
   QLocalServer::removeServer(name);
   return server_->listen(name);
 }

@@ -1,5 +1,6 @@
 #include "hushgate/hooks/springboard_hooks.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "hushgate/history/block_history.h"
@@ -12,6 +13,7 @@
 #include "platform/runtime.h"
 #include "platform/springboard.h"
 #include "platform/ui_application.h"
+#include "statics/Log.h"
 #include "statics/MobileRegionDetector.h"
 #include "statics/Preference.h"
 #include "statics/history_file.h"
@@ -37,6 +39,40 @@ void loadPreferences() {
   screening->setRules(std::make_shared<const ScreeningRules>(Preference::load()));
 }
 
+// Registers handler for name on the main queue. When that fails (no
+// notification folder, the system's limit of watches reached), it is logged
+// and tried again later, ever less often; once it succeeds handler runs
+// once, for what was posted meanwhile.
+void registerRetrying(const char* name, void (*handler)(), int delaySeconds = 0) {
+  int token = 0;
+  if (platform::notify_register_dispatch(name, &token, platform::mainQueue(), [handler](int) {
+        handler();
+      }) == platform::NOTIFY_STATUS_OK) {
+    if (delaySeconds > 0) {
+      Log("== registered for %@ at last", name);
+      handler();
+    }
+    return;
+  }
+  constexpr int kFirstRetrySeconds = 1;
+  constexpr int kLongestRetrySeconds = 60;
+  const int next =
+      delaySeconds == 0 ? kFirstRetrySeconds : std::min(delaySeconds * 2, kLongestRetrySeconds);
+  Log("== cannot register for %@, trying again in %d s", name, next);
+  platform::afterOnMainQueue(next,
+                             [name, handler, next] { registerRetrying(name, handler, next); });
+}
+
+// After a change: the new rules are read and compiled off the main queue
+// and put in force on it.
+void reloadPreferences() {
+  reloader->reload();
+}
+
+void reopenHistoryHandle() {
+  history->openMPHistoryFileWriteHandle();
+}
+
 void callEventHandler(id self, SEL cmd, platform::NSNotification* notification) {
   if (notification == nullptr) {
     orig_callEventHandler(self, cmd, notification);
@@ -55,12 +91,8 @@ void applicationDidFinishLaunching(id self, SEL cmd, id application) {
 
   db->open();  // does nothing while there is no database file
 
-  int token = 0;
-  platform::notify_register_dispatch(kPreferenceUpdatedNotification, &token, platform::mainQueue(),
-                                     [](int) { reloader->reload(); });
-  platform::notify_register_dispatch(kMPHistoryFileChangedNotification, &token,
-                                     platform::mainQueue(),
-                                     [](int) { history->openMPHistoryFileWriteHandle(); });
+  registerRetrying(kPreferenceUpdatedNotification, &reloadPreferences);
+  registerRetrying(kMPHistoryFileChangedNotification, &reopenHistoryHandle);
 
   loadPreferences();
 

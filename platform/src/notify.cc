@@ -6,6 +6,7 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -32,6 +33,7 @@ namespace {
 using platform::UniqueFd;
 
 constexpr uint32_t kWatchMask = IN_CLOSE_WRITE | IN_ONLYDIR;
+constexpr int kRepairIntervalMs = 500;
 
 // A name is one file in the notification folder.
 bool isValidName(const char* name) {
@@ -53,7 +55,8 @@ bool notifyDirectory(std::string* out) {
 
 struct Registration {
   int token = 0;
-  int watch = -1;  // inotify watch of the folder; -1 once the folder is gone
+  int watch = -1;         // inotify watch of the folder; -1 once the folder is gone
+  std::string directory;  // the folder it watches
   std::string name;
   DispatchQueue* queue = nullptr;
   std::function<void(int)> handler;
@@ -84,6 +87,10 @@ class Registry {
   // Turns a buffer of inotify events into the registrations to notify.
   std::vector<RegistrationRef> collect(const char* buffer, size_t length);
   void releaseWatchLocked(int watch);
+  // Makes the folder of every registration that lost it again and watches
+  // it; each one repaired is due a delivery, since posts made while it was
+  // gone were not seen. Returns whether any is still without a watch.
+  bool repairLocked(std::vector<RegistrationRef>& due);
 
   std::mutex mutex_;
   UniqueFd inotify_;
@@ -93,6 +100,8 @@ class Registry {
   std::map<int, RegistrationRef> registrations_;
   int nextToken_ = 1;
   bool shutDown_ = false;
+  bool deaf_ = false;          // some registration has no watch
+  bool reportedDeaf_ = false;  // and that was said on standard error
 };
 
 Registry& registry() {
@@ -152,6 +161,7 @@ uint32_t Registry::add(const std::string& directory, const char* name, DispatchQ
   auto registration = std::make_shared<Registration>();
   registration->token = nextToken_++;
   registration->watch = watch;
+  registration->directory = directory;
   registration->name = name;
   registration->queue = &queue;
   registration->handler = std::move(handler);
@@ -205,10 +215,14 @@ std::vector<RegistrationRef> Registry::collect(const char* buffer, size_t length
         if (registration->watch >= 0) addDue(registration);
       }
     } else if (event.mask & IN_IGNORED) {
-      // The folder was removed; its registrations can no longer hear posts.
+      // The folder was removed; its registrations can no longer hear posts
+      // until it is made and watched again.
       watchUsers_.erase(event.wd);
       for (const auto& [token, registration] : registrations_) {
-        if (registration->watch == event.wd) registration->watch = -1;
+        if (registration->watch == event.wd) {
+          registration->watch = -1;
+          deaf_ = true;
+        }
       }
     } else if (event.mask & IN_CLOSE_WRITE) {
       for (const auto& [token, registration] : registrations_) {
@@ -216,14 +230,61 @@ std::vector<RegistrationRef> Registry::collect(const char* buffer, size_t length
       }
     }
   }
+  if (deaf_) deaf_ = repairLocked(due);
   return due;
+}
+
+bool Registry::repairLocked(std::vector<RegistrationRef>& due) {
+  bool stillDeaf = false;
+  for (const auto& [token, registration] : registrations_) {
+    if (registration->watch >= 0) continue;
+    std::error_code error;
+    std::filesystem::create_directories(registration->directory, error);
+    const int watch =
+        inotify_add_watch(inotify_.get(), registration->directory.c_str(), kWatchMask);
+    if (watch < 0) {
+      if (!reportedDeaf_) {
+        std::fprintf(stderr, "hushgate: cannot watch %s again for %s: %s; retrying\n",
+                     registration->directory.c_str(), registration->name.c_str(),
+                     std::strerror(errno));
+      }
+      stillDeaf = true;
+      continue;
+    }
+    registration->watch = watch;
+    ++watchUsers_[watch];
+    if (std::find(due.begin(), due.end(), registration) == due.end()) due.push_back(registration);
+  }
+  reportedDeaf_ = stillDeaf;
+  return stillDeaf;
 }
 
 void Registry::watchLoop() {
   alignas(inotify_event) char buffer[16 * 1024];
   pollfd fds[2] = {{inotify_.get(), POLLIN, 0}, {wake_.get(), POLLIN, 0}};
   for (;;) {
-    if (poll(fds, 2, -1) < 0) {
+    bool deaf = false;
+    {
+      std::lock_guard lock(mutex_);
+      deaf = deaf_;
+    }
+    // While a registration has no folder to watch, its repair is tried again
+    // every so often.
+    const int ready = poll(fds, 2, deaf ? kRepairIntervalMs : -1);
+    if (ready == 0) {
+      std::vector<RegistrationRef> due;
+      {
+        std::lock_guard lock(mutex_);
+        if (deaf_) deaf_ = repairLocked(due);
+      }
+      for (const RegistrationRef& registration : due) {
+        registration->queue->async([registration] {
+          if (!registration->cancelled.load()) registration->handler(registration->token);
+        });
+      }
+      continue;
+    }
+    if (ready < 0) {
       if (errno == EINTR) continue;
       std::fprintf(stderr, "hushgate: notification watcher stopped: %s\n", std::strerror(errno));
       return;
@@ -253,6 +314,8 @@ uint32_t notify_post(const char* name) {
   // Opening for writing and closing is what watchers see (IN_CLOSE_WRITE).
   // O_NONBLOCK keeps a stray FIFO from blocking; O_NOFOLLOW keeps a post
   // inside the folder.
+  // Anything but a file at the name (a folder, a FIFO, a link) means the
+  // post would reach no one: the poster is told.
   UniqueFd file(open(path.c_str(),
                      O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0666));
   return file.valid() ? NOTIFY_STATUS_OK : NOTIFY_STATUS_FAILED;

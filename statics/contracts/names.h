@@ -37,6 +37,10 @@ inline constexpr char kMPHistoryAddedNotification[] = "mp-history-added";
 // The history viewer rewrote the history file.
 inline constexpr char kMPHistoryDeletedByUserNotification[] = "mp-history-deleted-by-user";
 
+// The settings application read its preference documents again because
+// another process changed them; open screens show the new state.
+inline constexpr char kPreferenceReloadedNotification[] = "preference-reloaded";
+
 // ---- Files and folders
 
 // The data directory: the main preference document and the number-location
@@ -65,6 +69,12 @@ inline constexpr char kPhoneDataFileSuffix[] = ".dat";
 // is locked through a sibling file of this suffix, which every writer opens
 // and holds with flock(2) for the whole of its read-modify-write.
 inline constexpr char kLockFileSuffix[] = ".lock";
+
+// A preference document that cannot be read is moved aside before anything
+// is written at its path: to the path followed by this suffix, formatted
+// with strftime in UTC (".unreadable-20261208T153000Z"), and "-2", "-3", ...
+// when that name is taken.
+inline constexpr char kSetAsideSuffixFormat[] = ".unreadable-%Y%m%dT%H%M%SZ";
 
 // ---- Time
 

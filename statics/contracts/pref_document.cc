@@ -1,6 +1,10 @@
 #include "statics/contracts/pref_document.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "statics/contracts/blacklist_pattern.h"
+#include "statics/json_document.h"
 
 Json defaultPref() {
   Json pref = Json::object();
@@ -47,4 +51,32 @@ std::optional<PatternEntry> readPatternEntry(const Json& value) {
 
 Json patternEntryJson(const PatternEntry& entry) {
   return Json::array({entry.pattern, entry.expression, entry.comment});
+}
+
+bool isPrefDocumentKey(std::string_view key) {
+  static constexpr const char* kKeys[] = {
+      kEnabledKey,
+      kBlockUnknownEnabledKey,
+      kBypassContactsEnabledKey,
+      kBlacklistKey,
+      kIgnoredPrefixesKey,
+      kKeywordsKey,
+      kBlockedGroupsKey,
+      kBlockedCitiesKey,
+      kBlockedCitiesFlattenedKey,
+      kMobileBlockedGroupsKey,
+      kMobileBlockedCitiesKey,
+      kMobileBlockedCitiesFlattenedKey,
+      kVersionKey,
+      kMPInjectionEnabledKey,
+  };
+  return std::any_of(std::begin(kKeys), std::end(kKeys),
+                     [key](const char* known) { return key == known; });
+}
+
+std::optional<PrefDocumentRead> parsePrefDocument(std::string_view bytes) {
+  std::optional<JsonDocumentRead> read = parseJsonDocumentDroppingDeepMembers(
+      bytes, [](std::string_view key) { return !isPrefDocumentKey(key); });
+  if (!read) return std::nullopt;
+  return PrefDocumentRead{std::move(read->value), std::move(read->droppedMembers)};
 }

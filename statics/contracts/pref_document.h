@@ -29,6 +29,8 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 using Json = nlohmann::json;
 
@@ -69,6 +71,22 @@ bool prefBool(const Json& doc, const char* key);
 const Json& prefArray(const Json& doc, const char* key);
 // A string, or "".
 std::string jsonString(const Json& value);
+
+// ---- Reading a document's bytes
+
+// Whether key is one of the keys above (of either document).
+bool isPrefDocumentKey(std::string_view key);
+
+// A document as read from its bytes: the parsed value (any JSON value), and
+// the top-level members left out because they nest deeper than a document
+// may (kMaxJsonDepth): members whose key isPrefDocumentKey does not know. A
+// known member nested that deep makes the whole document unreadable.
+struct PrefDocumentRead {
+  Json doc;
+  std::vector<std::string> droppedMembers;
+};
+// nullopt when the bytes are no JSON text (statics/json_document.h).
+[[nodiscard]] std::optional<PrefDocumentRead> parsePrefDocument(std::string_view bytes);
 
 // ---- Pattern entries
 

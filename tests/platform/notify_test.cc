@@ -253,6 +253,24 @@ TEST_F(NotifyTest, FolderMadeWhenMissing) {
   EXPECT_TRUE(root_.exists(std::string("/run/notify/") + kPreferenceUpdated));
 }
 
+// The folder mends itself under a registration: removed, it is made again
+// and watched anew, and posts made meanwhile are not lost.
+TEST_F(NotifyTest, ARegistrationOutlivesItsFolder) {
+  const int token = registerCounting(kPreferenceUpdated);
+  const std::filesystem::path folder = root_.at("/run/notify");
+  for (const char* round : {"removed", "removed again"}) {
+    SCOPED_TRACE(round);
+    std::filesystem::remove_all(folder);
+    const int before = delivered(token);
+    ASSERT_EQ(platform::notify_post(kPreferenceUpdated), NOTIFY_STATUS_OK);
+    ASSERT_TRUE(platform::runMainLoopUntil([&] { return delivered(token) > before; }, kPatience));
+    // Watched again: the next post is heard as any other.
+    const int after = delivered(token);
+    ASSERT_EQ(platform::notify_post(kPreferenceUpdated), NOTIFY_STATUS_OK);
+    ASSERT_TRUE(platform::runMainLoopUntil([&] { return delivered(token) > after; }, kPatience));
+  }
+}
+
 TEST(NotifyExitTest, ExitWhileRegisteredIsClean) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(

@@ -12,8 +12,12 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
+#include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <future>
+
+#include "statics/file_lock.h"
 
 #include "support/qt_gui_test.h"
 
@@ -138,6 +142,63 @@ class SingleInstanceTest : public QObject {
     QTRY_VERIFY(server.findChildren<QLocalSocket*>().isEmpty());
     QCOMPARE(received.count(), 1);
     QCOMPARE(received.at(0).at(0).toString(), QStringLiteral("hushgate://after"));
+  }
+
+  void everySpellingOfADeviceIsOneInstance() {
+    const std::filesystem::path root = root_->path();
+    const QString name = gui_qt::instanceServerName();
+    const std::filesystem::path link = root.parent_path() / (root.filename().string() + "-link");
+    std::filesystem::create_symlink(root, link);
+    const QString previousDirectory = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(QString::fromStdString(root.parent_path().string())));
+    const std::string spellings[] = {
+        root.filename().string(),               // relative
+        "./" + root.filename().string() + "/",  // dotted, trailing slash
+        link.string(),                          // through a link
+        (root / "var" / "..").string(),         // with ".."
+        link.filename().string() + "/var/../",  // all at once
+    };
+    for (const std::string& spelling : spellings) {
+      qputenv("HUSHGATE_ROOT", QByteArray::fromStdString(spelling));
+      QVERIFY2(gui_qt::instanceServerName() == name, spelling.c_str());
+    }
+    qputenv("HUSHGATE_ROOT", QByteArray::fromStdString(root.string()));
+    QDir::setCurrent(previousDirectory);
+    std::filesystem::remove(link);
+  }
+
+  void aStartingInstanceKeepsTheDeviceFromASecond() {
+    // An instance that holds the device but does not listen yet (it is
+    // still starting): a second start must not make a socket of its own.
+    const std::string socketPath =
+        QFile::encodeName(QDir::tempPath() + "/" + gui_qt::instanceServerName()).toStdString();
+    {
+      Result<FileLock> starting = FileLock::acquire(socketPath);
+      QVERIFY(starting.ok());
+      gui_qt::InstanceServer second;
+      QVERIFY(!second.listen());
+      QVERIFY(second.anotherInstanceRuns());
+      QVERIFY(!QFile::exists(QString::fromStdString(socketPath)));
+    }
+    gui_qt::InstanceServer afterIt;
+    QVERIFY(afterIt.listen());
+  }
+
+  void aKilledWindowIsTakenOverByTheNextStart() {
+    QProcess window;
+    window.start(HUSHGATE_GUI_PROGRAM, {});
+    QVERIFY(window.waitForStarted());
+    QVERIFY(
+        qt_testing::waitUntil([] { return gui_qt::sendToRunningInstance(QString(), 500); }, 30000));
+    ::kill(static_cast<pid_t>(window.processId()), SIGKILL);
+    QVERIFY(window.waitForFinished());
+    // Its socket file is left behind; the next start takes the device.
+    gui_qt::InstanceServer next;
+    QVERIFY(next.listen());
+    QSignalSpy received(&next, &gui_qt::InstanceServer::messageReceived);
+    auto sending = sendFromElsewhere("hushgate://after-the-kill");
+    QVERIFY(sent(sending));
+    QTRY_COMPARE(received.count(), 1);
   }
 };
 

@@ -73,6 +73,31 @@ bool removeEntry(Json& pref, const ListFamily& family, size_t row) {
   return true;
 }
 
+namespace {
+
+// The row of the first entry that shows shown.
+std::optional<size_t> rowShowing(const Json& pref, const ListFamily& family,
+                                 const std::string& shown) {
+  const size_t size = listSize(pref, family);
+  for (size_t row = 0; row < size; ++row) {
+    if (listRow(pref, family, row).text == shown) return row;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool editCommentOfEntryShowing(Json& pref, const ListFamily& family, const std::string& shown,
+                               std::string_view text) {
+  const std::optional<size_t> row = rowShowing(pref, family, shown);
+  return row && editComment(pref, family, *row, text);
+}
+
+bool removeEntryShowing(Json& pref, const ListFamily& family, const std::string& shown) {
+  const std::optional<size_t> row = rowShowing(pref, family, shown);
+  return row && removeEntry(pref, family, *row);
+}
+
 void clearList(Json& pref, const ListFamily& family) {
   if (Json* list = arrayOrNull(pref, family.prefKey)) list->clear();
 }

@@ -42,6 +42,13 @@ AddResult addEntry(Json& pref, const ListFamily& family, std::string_view input,
 bool editComment(Json& pref, const ListFamily& family, size_t row, std::string_view text);
 // Removes the entry at row; false when there is no such row.
 bool removeEntry(Json& pref, const ListFamily& family, size_t row);
+// The same two changes for the entry that shows shown (ListRow::text; the
+// first such entry), wherever it stands now: a change made against a row
+// the user saw, applied to the document as it is on disk. False when no
+// entry shows it.
+bool editCommentOfEntryShowing(Json& pref, const ListFamily& family, const std::string& shown,
+                               std::string_view text);
+bool removeEntryShowing(Json& pref, const ListFamily& family, const std::string& shown);
 // Empties the list; a missing list stays missing.
 void clearList(Json& pref, const ListFamily& family);
 

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "hushgate-gui/core/kit/ui.h"
+#include "hushgate-gui/core/models/pref_store.h"
 #include "platform/dispatch.h"
 #include "statics/Log.h"
 #include "statics/Preference.h"
@@ -30,41 +31,45 @@ std::string blacklistExpressionForNumber(std::string_view number) {
   return blacklistExpression(number);
 }
 
-bool addToBlacklist(const AddToBlacklistRequest& request) {
-  Preference& preference = Preference::sharedInstance();
-  nlohmann::json& pref = preference.pref();
-  bool added = false;
-  if (pref.is_object()) {
+AddToBlacklistResult addToBlacklist(const AddToBlacklistRequest& request) {
+  AddToBlacklistResult result;
+  bool listed = false;
+  bool notADictionary = false;
+  result.update = Preference::sharedInstance().update([&](nlohmann::json& pref) {
+    listed = false;
+    notADictionary = !pref.is_object();
+    if (notADictionary) return;
     nlohmann::json& list = pref[kBlacklistKey];
     // A hand-edited document may hold something else under the key; it holds
     // no entries, so a list takes its place.
     if (!list.is_array()) list = nlohmann::json::array();
-    bool listed = false;
     for (const nlohmann::json& entry : list) {
       if (showsNumber(entry, request.number)) {
         listed = true;
-        break;
+        return;
       }
     }
-    if (!listed) {
-      list.push_back(patternEntryJson(
-          {request.number, blacklistExpressionForNumber(request.number), request.label}));
-      preference.save();
-      added = true;
-    }
-  } else {
+    list.push_back(patternEntryJson(
+        {request.number, blacklistExpressionForNumber(request.number), request.label}));
+  });
+  if (result.update && notADictionary) {
     Log("== pref is not a dictionary, number not added: %@", request.number);
+    result.update = fail("the preference document is not a dictionary");
+  }
+  if (result.update) {
+    result.outcome =
+        listed ? AddToBlacklistResult::Outcome::kListed : AddToBlacklistResult::Outcome::kAdded;
   }
   if (!request.from.empty()) {
     platform::afterOnMainQueue(kReturnDelaySeconds,
                                [from = request.from] { presenter().openApplication(from); });
   }
-  return added;
+  return result;
 }
 
 void runURLCommand(std::string_view url) {
   const std::optional<AddToBlacklistRequest> request = parseAddToBlacklistURL(url);
-  if (request) addToBlacklist(*request);
+  if (request) (void)tellUserAboutUpdate(addToBlacklist(*request).update);
 }
 
 }  // namespace gui

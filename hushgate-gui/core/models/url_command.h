@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "statics/Preference.h"
 #include "statics/contracts/blacklist_url.h"
 
 namespace gui {
@@ -20,15 +21,29 @@ namespace gui {
 // before it looks at the blacklist.
 std::string blacklistExpressionForNumber(std::string_view number);
 
+// What addToBlacklist did.
+struct AddToBlacklistResult {
+  enum class Outcome {
+    kAdded,     // the entry was added and saved
+    kListed,    // an entry already showed the number: nothing changed
+    kNotSaved,  // nothing could be saved (update says why)
+  };
+  Outcome outcome = Outcome::kNotSaved;
+  // The update of the main document (its failure, set-aside path and
+  // announcement); for kListed an update that wrote nothing.
+  Result<Preference::Update> update = Preference::Update{};
+};
+
 // Adds the request's entry [number, expression, label] to the end of the main
-// document's kBlacklistKey list (made when absent or not a list) and saves the
-// document, unless an entry's shown pattern already equals the number; in
-// both cases, when "from" is not empty, opens that application 0.6 s later on
-// the main queue. Returns whether an entry was added.
-bool addToBlacklist(const AddToBlacklistRequest& request);
+// document's kBlacklistKey list (made when absent or not a list), in one
+// read-modify-write of the document on disk (Preference::update), unless an
+// entry's shown pattern already equals the number; in every case, when
+// "from" is not empty, opens that application 0.6 s later on the main queue.
+[[nodiscard]] AddToBlacklistResult addToBlacklist(const AddToBlacklistRequest& request);
 
 // application:openURL:options:: runs the command a URL carries; a URL that
-// carries none is ignored. Nothing is ever shown to the user.
+// carries none is ignored. Adding is silent; only a failure is shown (the
+// change not saved, a document kept aside, the screening not told).
 void runURLCommand(std::string_view url);
 
 }  // namespace gui

@@ -5,10 +5,25 @@
 
 #include "hushgate-gui/core/kit/AlertUtil.h"
 #include "hushgate-gui/core/kit/localization.h"
+#include "hushgate-gui/core/kit/notification_center.h"
 #include "hushgate-gui/core/models/list_text.h"
+#include "hushgate-gui/core/models/pref_store.h"
 #include "statics/Preference.h"
 
 namespace gui {
+
+ListEditorVC::ListEditorVC(const ListFamily& family) : family_(family) {
+  reloadObserver_ = NotificationCenter::defaultCenter().addObserverForName(
+      kPreferenceReloadedNotification, [this](const UserInfo&) {
+        if (view_ == nullptr) return;
+        view_->reloadData();
+        view_->setTrashEnabled(numberOfRowsInSection() > 0);
+      });
+}
+
+ListEditorVC::~ListEditorVC() {
+  NotificationCenter::defaultCenter().removeObserver(reloadObserver_);
+}
 
 void ListEditorVC::viewDidLoad() {
   if (view_ != nullptr) view_->setTrashEnabled(numberOfRowsInSection() > 0);
@@ -73,8 +88,12 @@ bool ListEditorVC::textFieldShouldChange(const std::string& current, size_t loca
 }
 
 void ListEditorVC::add(const std::string& input, const std::string& comment) {
-  Preference& store = Preference::sharedInstance();
-  switch (addEntry(store.pref(), family_, input, comment)) {
+  AddResult result = AddResult::kNothing;
+  if (!changePref([&](Json& pref) { result = addEntry(pref, family_, input, comment); })) {
+    if (view_ != nullptr) view_->reloadData();
+    return;
+  }
+  switch (result) {
     case AddResult::kNothing:
       return;
     case AddResult::kFormatNotSupported:
@@ -84,7 +103,6 @@ void ListEditorVC::add(const std::string& input, const std::string& comment) {
       AlertUtil::showInfo(localizedString("duplicated-entry"), std::nullopt);
       return;
     case AddResult::kAdded:
-      store.save();
       if (view_ != nullptr) {
         view_->reloadData();
         view_->setTrashEnabled(true);
@@ -111,7 +129,8 @@ void ListEditorVC::editComment(size_t row) {
   auto alert = std::make_shared<Alert>();
   alert->title = localizedString("edit-comment");
   auto field = std::make_shared<AlertTextField>();
-  field->text = entryComment(Preference::sharedInstance().pref(), family_, row);
+  const Json& pref = Preference::sharedInstance().pref();
+  field->text = entryComment(pref, family_, row);
   alert->textFields.push_back(field);
 
   auto cancel = std::make_shared<AlertAction>();
@@ -119,11 +138,16 @@ void ListEditorVC::editComment(size_t row) {
   cancel->style = AlertActionStyle::Cancel;
   auto ok = std::make_shared<AlertAction>();
   ok->title = localizedString("ok");
-  ok->handler = [this, alive = lifetime_.token(), field, row] {
+  // The entry is found again by what it shows: other processes may have
+  // added or removed entries while the dialog was open.
+  const std::string shown = listRow(pref, family_, row).text;
+  ok->handler = [this, alive = lifetime_.token(), field, shown] {
     if (alive.expired()) return;
-    Preference& store = Preference::sharedInstance();
-    if (!gui::editComment(store.pref(), family_, row, field->text)) return;
-    store.saveOnly();
+    (void)changePref(
+        [&](Json& current) {
+          (void)editCommentOfEntryShowing(current, family_, shown, field->text);
+        },
+        Preference::Announce::kQuiet);
     if (view_ != nullptr) view_->reloadData();
   };
   alert->actions = {cancel, ok};
@@ -132,11 +156,24 @@ void ListEditorVC::editComment(size_t row) {
 }
 
 void ListEditorVC::deleteRow(size_t row) {
-  Preference& store = Preference::sharedInstance();
-  if (!removeEntry(store.pref(), family_, row)) return;
-  store.save();
+  const Json& pref = Preference::sharedInstance().pref();
+  if (row >= listSize(pref, family_)) return;
+  const std::string shown = listRow(pref, family_, row).text;
+  Json expected = prefArray(pref, family_.prefKey);
+  expected.erase(row);
+  bool removed = false;
+  if (!changePref([&](Json& current) { removed = removeEntryShowing(current, family_, shown); })) {
+    if (view_ != nullptr) view_->reloadData();
+    return;
+  }
   if (view_ == nullptr) return;
-  view_->deleteRow(row);
+  // The row goes with its animation when the list is now what the user saw
+  // less that row; otherwise another writer changed it too.
+  if (removed && prefArray(Preference::sharedInstance().pref(), family_.prefKey) == expected) {
+    view_->deleteRow(row);
+  } else {
+    view_->reloadData();
+  }
   view_->endEditing();
   if (numberOfRowsInSection() == 0) view_->setTrashEnabled(false);
 }
@@ -149,12 +186,10 @@ void ListEditorVC::onTrash() {
 }
 
 void ListEditorVC::clear() {
-  Preference& store = Preference::sharedInstance();
-  clearList(store.pref(), family_);
-  store.save();
+  const bool saved = changePref([this](Json& pref) { clearList(pref, family_); });
   if (view_ != nullptr) {
     view_->reloadData();
-    view_->setTrashEnabled(false);
+    view_->setTrashEnabled(!saved && numberOfRowsInSection() > 0);
   }
 }
 

@@ -5,9 +5,13 @@
 // it.
 //
 // The screens keep no copy of the list: every callback reads the shared
-// preference store, so changes made elsewhere show at the next reload. Add,
-// delete and clear save and notify the screening; a comment edit only
-// writes the file. Main thread only.
+// preference store, and the table is reloaded when the store read the
+// document again (kPreferenceReloadedNotification), so changes made by other
+// processes show while the screen is open. Every change is one
+// read-modify-write of the document on disk, made against the entry the
+// user saw (found by what it shows), never a write of the list as shown.
+// Add, delete and clear notify the screening; a comment edit does not. Main
+// thread only.
 #pragma once
 
 #include <functional>
@@ -48,7 +52,8 @@ class ListEditorVC : public Screen {
     virtual void setTrashEnabled(bool) {}
   };
 
-  explicit ListEditorVC(const ListFamily& family) : family_(family) {}
+  explicit ListEditorVC(const ListFamily& family);
+  ~ListEditorVC() override;
   ListEditorVC(const ListEditorVC&) = delete;
   ListEditorVC& operator=(const ListEditorVC&) = delete;
 
@@ -92,6 +97,7 @@ class ListEditorVC : public Screen {
   const ListFamily& family_;
   View* view_ = nullptr;
   std::weak_ptr<AlertAction> alertAction_;
+  int reloadObserver_ = 0;
   LifetimeGuard lifetime_;
 };
 

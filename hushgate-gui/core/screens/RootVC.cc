@@ -10,6 +10,7 @@
 #include "hushgate-gui/core/models/donation.h"
 #include "hushgate-gui/core/models/history_reader.h"
 #include "hushgate-gui/core/models/mobile_query.h"
+#include "hushgate-gui/core/models/pref_store.h"
 #include "hushgate-gui/core/models/pref_upgrade.h"
 #include "hushgate-gui/core/models/region_database.h"
 #include "hushgate-gui/core/screens/HistoryVC.h"
@@ -105,12 +106,12 @@ void RootVC::viewDidLoad() {
       [this](const UserInfo&) { refreshHistoryCountOnViewAppear_ = true; });
 
   Preference& store = Preference::sharedInstance();
-  Json& pref = store.pref();
-  const Json& mpPref = store.mpPref();
-  if (needsFlattenedListRepair(pref)) {
+  if (needsFlattenedListRepair(store.pref())) {
     Log("== no version found in pref file, try to fix bugs for 1.3.0");
-    rebuildFlattenedCityLists(pref, cityGroups_);
-    store.save();
+    (void)changePref([this](Json& pref) {
+      // Another writer may have saved a repaired document meanwhile.
+      if (needsFlattenedListRepair(pref)) rebuildFlattenedCityLists(pref, cityGroups_);
+    });
   }
 
   setLabel(Label::versionLabel, platform::mainBundleShortVersion());
@@ -124,7 +125,12 @@ void RootVC::viewDidLoad() {
   }
   setLabel(Label::phonedatVersionLabel,
            dbVersion.empty() ? localizedString("no-phonedata") : dbVersion);
+  updateSwitches();
+}
 
+void RootVC::updateSwitches() {
+  const Json& pref = Preference::sharedInstance().pref();
+  const Json& mpPref = Preference::sharedInstance().mpPref();
   setStatusLabel(prefBool(pref, kEnabledKey));
   setSwitch(Switch::enableSwitch, prefBool(pref, kEnabledKey));
   setSwitch(Switch::MPSwitch, prefBool(mpPref, kMPInjectionEnabledKey));
@@ -132,9 +138,24 @@ void RootVC::viewDidLoad() {
   setSwitch(Switch::contactBypassSwitch, prefBool(pref, kBypassContactsEnabledKey));
 }
 
+void RootVC::preferenceChangedElsewhere() {
+  if (!Preference::sharedInstance().reload()) return;
+  updateSwitches();
+  updateCountLabels();
+  NotificationCenter::defaultCenter().postNotificationName(kPreferenceReloadedNotification);
+}
+
 // ---- Appearance
 
 void RootVC::viewDidAppear() {
+  updateCountLabels();
+  if (refreshHistoryCountOnViewAppear_) {
+    refreshHistoryCountOnViewAppear_ = false;
+    setHistoryCountFromList();
+  }
+}
+
+void RootVC::updateCountLabels() {
   const Json& pref = Preference::sharedInstance().pref();
   struct Row {
     Label label;
@@ -151,10 +172,6 @@ void RootVC::viewDidAppear() {
   for (const Row& row : rows) {
     const size_t count = prefArray(pref, row.key).size();
     setLabel(row.label, count > 0 ? countText(row.cities, count) : localizedString("no-config"));
-  }
-  if (refreshHistoryCountOnViewAppear_) {
-    refreshHistoryCountOnViewAppear_ = false;
-    setHistoryCountFromList();
   }
 }
 
@@ -198,30 +215,34 @@ void RootVC::finishHistoryLoad(HistoryList records, bool announce) {
 // ---- Switches
 
 void RootVC::onSwitchChanged(Switch sender, bool on) {
-  Preference& store = Preference::sharedInstance();
+  const char* key = nullptr;
   switch (sender) {
     case Switch::enableSwitch:
-      setPrefBool(store.pref(), kEnabledKey, on);
-      store.save();
-      setStatusLabel(on);
+      key = kEnabledKey;
       break;
     case Switch::blockingUnknownSwitch:
-      setPrefBool(store.pref(), kBlockUnknownEnabledKey, on);
-      store.save();
+      key = kBlockUnknownEnabledKey;
       break;
     case Switch::contactBypassSwitch:
-      setPrefBool(store.pref(), kBypassContactsEnabledKey, on);
-      store.save();
+      key = kBypassContactsEnabledKey;
       break;
     case Switch::MPSwitch:
-      setPrefBool(store.mpPref(), kMPInjectionEnabledKey, on);
-      store.saveMPPref();
+      if (!changeMPPref([on](Json& mpPref) { setPrefBool(mpPref, kMPInjectionEnabledKey, on); })) {
+        updateSwitches();  // back to what is saved
+        return;
+      }
+      switches_[static_cast<size_t>(sender)] = on;
       AlertUtil::showInfo(localizedString("restart-mp-prompt"), std::nullopt);
-      break;
+      return;
     default:
       return;
   }
+  if (!changePref([key, on](Json& pref) { setPrefBool(pref, key, on); })) {
+    updateSwitches();  // back to what is saved
+    return;
+  }
   switches_[static_cast<size_t>(sender)] = on;
+  if (sender == Switch::enableSwitch) setStatusLabel(on);
 }
 
 void RootVC::setStatusLabel(bool enabled) {

@@ -112,6 +112,11 @@ class RootVC : public Screen {
   // Starts an asynchronous reload of the history list; dropped (not queued)
   // while one is running.
   void loadHistory();
+  // kPreferenceUpdatedNotification, which the front end hears for the
+  // screen: reads the documents again and, when another process changed
+  // them, shows them and tells the open editors
+  // (kPreferenceReloadedNotification).
+  void preferenceChangedElsewhere();
   // The donation action of the row "cell.donation".
   void donate();
 
@@ -139,6 +144,7 @@ class RootVC : public Screen {
   void loadHistory(bool announce);
   void finishHistoryLoad(HistoryList records, bool announce);
   void updateCountLabels();
+  void updateSwitches();
   void setHistoryCountFromList();
   void setStatusLabel(bool enabled);
   void setLabel(Label label, std::string text);

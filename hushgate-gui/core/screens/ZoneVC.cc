@@ -7,6 +7,7 @@
 #include "hushgate-gui/core/kit/localization.h"
 #include "hushgate-gui/core/kit/resources.h"
 #include "hushgate-gui/core/models/pref_lists.h"
+#include "hushgate-gui/core/models/pref_store.h"
 #include "hushgate-gui/core/models/zone_keys.h"
 #include "platform/dispatch.h"
 #include "statics/Preference.h"
@@ -74,6 +75,12 @@ void ZoneVC::viewWillAppear() {
   notificationObservers_.push_back(center.addObserverForName(
       kGroupBlockingChangedNotification,
       [this](const UserInfo& userInfo) { onGroupBlockingChanged(userInfo); }));
+  // Another process changed the document: the switches show it.
+  notificationObservers_.push_back(
+      center.addObserverForName(kPreferenceReloadedNotification, [this](const UserInfo&) {
+        if (view_ != nullptr) view_->reloadData();
+        updateCheckAllButton();
+      }));
 }
 
 void ZoneVC::viewDidDisappear() {
@@ -139,12 +146,11 @@ void ZoneVC::onGroupBlockingChanged(const UserInfo& userInfo) {
     const auto flag = userInfo.find(kGroupBlockingEnabledKey);
     enabled = flag != userInfo.end() && flag->is_boolean() && flag->get<bool>();
   }
-  Preference& store = Preference::sharedInstance();
-  Json& pref = store.pref();
   const ZoneKeys& keys = zoneKeys(forMobile);
   const auto group = std::find_if(cityGroups_.begin(), cityGroups_.end(),
                                   [&](const CityGroup& g) { return g.group == groupKey; });
-  if (group != cityGroups_.end()) {
+  (void)changePref([&](Json& pref) {
+    if (group == cityGroups_.end()) return;
     if (enabled) {
       Json& flattened = arrayCreatingIfAbsent(pref, keys.flattened);
       for (const std::string& city : group->allCityKeys) appendUnlessPresent(flattened, city);
@@ -154,8 +160,7 @@ void ZoneVC::onGroupBlockingChanged(const UserInfo& userInfo) {
         if (!containsString(singles, city)) removeString(*flattened, city);
       }
     }
-  }
-  store.save();
+  });
   updateCheckAllButton();
   settle(/*onlyIfPermitted=*/true);
 }
@@ -188,30 +193,34 @@ std::optional<std::string> ZoneVC::emptyResultText() const {
 }
 
 void ZoneVC::onCheckAll() {
-  Preference& store = Preference::sharedInstance();
-  Json& pref = store.pref();
   const ZoneKeys& keys = zoneKeys(forMobile);
-  const bool allChecked = isAllGroupsChecked();
-  if (allChecked) {
-    if (Json* flattened = arrayOrNull(pref, keys.flattened)) {
-      for (const CityGroup& group : cityGroups_) {
-        const Json& singles = singleCities(pref, keys, group.group);
-        for (const std::string& city : group.allCityKeys) {
-          if (!containsString(singles, city)) removeString(*flattened, city);
+  // Decided on the document as it is on disk, as the change is made there.
+  bool allChecked = isAllGroupsChecked();
+  (void)changePref([&](Json& pref) {
+    const Json& current = prefArray(pref, keys.groups);
+    allChecked = std::all_of(cityGroups_.begin(), cityGroups_.end(), [&](const CityGroup& group) {
+      return containsString(current, group.group);
+    });
+    if (allChecked) {
+      if (Json* flattened = arrayOrNull(pref, keys.flattened)) {
+        for (const CityGroup& group : cityGroups_) {
+          const Json& singles = singleCities(pref, keys, group.group);
+          for (const std::string& city : group.allCityKeys) {
+            if (!containsString(singles, city)) removeString(*flattened, city);
+          }
         }
       }
+      if (Json* groups = arrayOrNull(pref, keys.groups)) groups->clear();
+    } else {
+      Json& flattened = arrayCreatingIfAbsent(pref, keys.flattened);
+      Json& groups = arrayCreatingIfAbsent(pref, keys.groups);
+      for (const CityGroup& group : filteredCityGroups_) {
+        appendUnlessPresent(groups, group.group);
+        for (const std::string& city : group.allCityKeys) appendUnlessPresent(flattened, city);
+      }
     }
-    if (Json* groups = arrayOrNull(pref, keys.groups)) groups->clear();
-  } else {
-    Json& flattened = arrayCreatingIfAbsent(pref, keys.flattened);
-    Json& groups = arrayCreatingIfAbsent(pref, keys.groups);
-    for (const CityGroup& group : filteredCityGroups_) {
-      appendUnlessPresent(groups, group.group);
-      for (const std::string& city : group.allCityKeys) appendUnlessPresent(flattened, city);
-    }
-  }
+  });
   if (view_ != nullptr) view_->setVisibleProvinceSwitchesOn(!allChecked);
-  store.save();
   updateCheckAllButton();
   settle(/*onlyIfPermitted=*/false);
 }

@@ -10,6 +10,12 @@
 // A name is any string of 1 to 255 bytes without "/", other than "." and "..";
 // anything else fails with NOTIFY_STATUS_FAILED. A process that forks must
 // exec or _exit in the child.
+//
+// The folder repairs itself: a post makes it when it is missing, and a
+// process whose watched folder was removed makes it again and watches it
+// anew (retrying every half second while it cannot, with a line on standard
+// error), then delivers once to each of its registrations there, since posts
+// made meanwhile were not seen.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +29,10 @@ namespace platform {
 constexpr uint32_t NOTIFY_STATUS_OK = 0;
 constexpr uint32_t NOTIFY_STATUS_FAILED = 1000000;
 
+// NOTIFY_STATUS_OK once the post is where every registered process sees it;
+// NOTIFY_STATUS_FAILED when it reaches no one: a bad name, or a folder that
+// is broken (a file in its place, a folder, FIFO or link at the name, no
+// permission).
 uint32_t notify_post(const char* name);
 
 // Registers handler for name; it runs on queue (the main queue in this
