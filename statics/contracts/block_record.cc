@@ -1,7 +1,9 @@
 #include "statics/contracts/block_record.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 
 #include <nlohmann/json.hpp>
@@ -174,7 +176,42 @@ std::string otherMembersOf(std::string_view line) {
   return others.empty() ? std::string() : compactJson(others);
 }
 
+// text cut to at most size bytes, at the start of a UTF-8 character.
+void shortenText(std::string& text, size_t size) {
+  if (text.size() <= size) return;
+  while (size > 0 && (static_cast<unsigned char>(text[size]) & 0xC0) == 0x80) --size;
+  text.resize(size);
+}
+
 }  // namespace
+
+size_t BlockRecordHash::operator()(const BlockRecord& record) const {
+  const std::hash<std::string> text;
+  size_t hash = text(record.uniqueId);
+  for (const size_t part :
+       {text(record.number), std::hash<int64_t>()(record.date),
+        std::hash<unsigned>()(record.reason), text(record.detail), text(record.otherMembers)}) {
+    hash ^= part + 0x9e3779b97f4a7c15ULL + (hash << 6) + (hash >> 2);
+  }
+  return hash;
+}
+
+BlockRecord blockRecordFittingLine(BlockRecord record) {
+  // The "\n" is not counted.
+  const auto fits = [](const BlockRecord& r) {
+    return blockRecordLine(r).size() <= kMaxBlockRecordLineBytes + 1;
+  };
+  if (fits(record)) return record;
+  record.otherMembers.clear();
+  while (!fits(record)) {
+    std::string* longest = &record.detail;
+    for (std::string* text : {&record.number, &record.uniqueId}) {
+      if (text->size() > longest->size()) longest = text;
+    }
+    shortenText(*longest, longest->size() / 2);
+  }
+  return record;
+}
 
 int64_t blockRecordDate(std::chrono::system_clock::time_point when) {
   return std::chrono::duration_cast<std::chrono::seconds>(when.time_since_epoch()).count();
@@ -199,6 +236,7 @@ std::string blockRecordLine(const BlockRecord& record) {
 }
 
 std::optional<BlockRecord> parseBlockRecordLine(std::string_view line) {
+  if (line.size() > kMaxBlockRecordLineBytes) return std::nullopt;
   bool hasOtherMembers = false;
   std::optional<BlockRecord> record = BlockRecordReader::read(line, hasOtherMembers);
   if (record && hasOtherMembers) record->otherMembers = otherMembersOf(line);
