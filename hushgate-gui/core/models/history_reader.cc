@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <unordered_map>
 
 #include "statics/Log.h"
@@ -40,6 +41,12 @@ HistoryList parseHistoryText(std::string_view text) {
 HistoryList readHistoryFile(const std::string& path) {
   const auto start = std::chrono::steady_clock::now();
   HistoryList records;
+  // Room for every record at once (lines are longer than 64 bytes; room
+  // never filled takes no memory): growing the list while it fills costs
+  // more than the reading.
+  std::error_code error;
+  const uintmax_t size = std::filesystem::file_size(path, error);
+  if (!error) records.reserve(static_cast<size_t>(std::min<uintmax_t>(size / 64, 1u << 20)));
   const Status read = readHistoryRecords(
       path, [&](BlockRecord&& record, std::string_view) { records.push_back(std::move(record)); });
   if (!read) return {};
