@@ -24,6 +24,7 @@
 #include "statics/atomic_file.h"
 #include "statics/contracts/block_record.h"
 #include "statics/history_file.h"
+#include "statics/history_lines.h"
 #include "statics/json_document.h"
 #include "tools/screen_input.h"
 
@@ -95,14 +96,15 @@ std::map<std::string, ScriptCall> readScriptCalls(std::istream& in) {
   return calls;
 }
 
-// The last record of each unique id in the history file (read with the
-// contract's reader); no records when the file cannot be read.
+// The last record of each unique id in the history file (read line by line
+// with the contract's reader); no records when the file cannot be read.
 std::map<std::string, BlockRecord> lastRecords(const std::string& historyPath) {
   std::map<std::string, BlockRecord> records;
-  const std::string history = historyPath.empty() ? "" : readWholeFile(historyPath).value_or("");
-  for (BlockRecord& record : parseBlockHistory(history)) {
+  if (historyPath.empty()) return records;
+  const Status read = readHistoryRecords(historyPath, [&](BlockRecord&& record, std::string_view) {
     if (!record.uniqueId.empty()) records[record.uniqueId] = std::move(record);
-  }
+  });
+  if (!read) return {};
   return records;
 }
 

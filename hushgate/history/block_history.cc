@@ -1,7 +1,10 @@
 #include "hushgate/history/block_history.h"
 
-#include "statics/atomic_file.h"
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include "statics/contracts/block_record.h"
+#include "statics/history_lines.h"
 
 std::vector<std::string> blockedCallUniqueIdsFromHistory(std::string_view text) {
   std::vector<std::string> ids;
@@ -12,7 +15,44 @@ std::vector<std::string> blockedCallUniqueIdsFromHistory(std::string_view text) 
 }
 
 std::vector<std::string> loadMPBlockHistory(const std::string& path) {
-  const std::optional<std::string> text = readWholeFile(path);
-  if (!text) return {};
-  return blockedCallUniqueIdsFromHistory(*text);
+  std::vector<std::string> ids;
+  const Status read = readHistoryRecords(path, [&](BlockRecord&& record, std::string_view) {
+    if (!record.uniqueId.empty()) ids.push_back(std::move(record.uniqueId));
+  });
+  if (!read) return {};
+  return ids;
+}
+
+void MPBlockHistory::startOver() {
+  file_.reset();
+  offset_ = 0;
+  ids_.clear();
+}
+
+void MPBlockHistory::load() {
+  lastRead_ = 0;
+  struct stat named {};
+  struct stat open {};
+  const bool sameFile = file_.valid() && ::stat(path_.c_str(), &named) == 0 &&
+                        ::fstat(file_.get(), &open) == 0 && named.st_dev == open.st_dev &&
+                        named.st_ino == open.st_ino &&
+                        static_cast<uint64_t>(open.st_size) >= offset_;
+  if (!sameFile) {
+    startOver();
+    platform::UniqueFd fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd.valid() || ::fstat(fd.get(), &open) != 0 || !S_ISREG(open.st_mode)) return;
+    file_ = std::move(fd);
+  }
+  const Result<uint64_t> end =
+      readHistoryLines(file_.get(), offset_, [&](std::string_view line, bool) {
+        if (line.empty()) return;
+        std::optional<BlockRecord> record = parseBlockRecordLine(line);
+        if (record && !record->uniqueId.empty()) ids_.insert(std::move(record->uniqueId));
+      });
+  if (!end) {
+    startOver();
+    return;
+  }
+  lastRead_ = *end - offset_;
+  offset_ = *end;
 }

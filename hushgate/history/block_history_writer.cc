@@ -12,6 +12,7 @@
 #include "platform/notify.h"
 #include "statics/Log.h"
 #include "statics/contracts/names.h"
+#include "statics/file_lock.h"
 
 namespace {
 
@@ -81,7 +82,11 @@ void BlockHistoryWriter::appendBlockRecord(const platform::TUCall& call, unsigne
 }
 
 Status BlockHistoryWriter::appendRecord(const BlockRecord& record) {
-  const std::string line = blockRecordLine(record);
+  const std::string line = blockRecordLine(blockRecordFittingLine(record));
+  // The file lock first, the handle's mutex after it: a reopen on the main
+  // queue waits only for an append under way, never for a rewrite.
+  Result<FileLock> fileLock = FileLock::acquire(mpHistoryFilePath_);
+  if (!fileLock) Log("== appending without the history lock: %@", fileLock.error());
   std::lock_guard lock(mutex_);
   if (!handleIsCurrentLocked()) openLocked();
   if (!mpHistoryFileHandle_.valid()) return fail("the file is not open");

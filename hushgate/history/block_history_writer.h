@@ -52,6 +52,13 @@ class BlockHistoryWriter {
   // Appends one record without announcing it; succeeds when it was written
   // whole and flushed to storage.
   //
+  // The append holds the file's FileLock (statics/file_lock.h), which the
+  // settings application holds while it reads and rewrites the file, so a
+  // record is never written to a file that is being replaced. When the lock
+  // cannot be had (no lock file can be made there), the record is appended
+  // all the same. A record whose line would be too long for the readers is
+  // cut down first (blockRecordFittingLine).
+  //
   // The line and its "\n" go out in one append write. If the path no longer
   // names the open file (another process replaced or removed it), or no
   // handle is open, the file is (re)opened first, so no record goes to a file

@@ -29,13 +29,22 @@ namespace {
 // State of the Phone application, touched only on its main thread. Made at
 // launch and kept for the life of the process.
 std::shared_ptr<platform::UIImage>* blockIcon;
-std::vector<std::string>* blockedCallUniqueIds;
+// The blocked call ids, kept up to date with the history file; made at
+// launch, when the home directory is known.
+MPBlockHistory* mpBlockHistory;
 
 platform::ApplicationDidFinishLaunchingIMP orig_applicationDidFinishLaunching;
 platform::TableViewCellForRowIMP orig_cellForRowAtIndexPath;
 
 void loadMPBlockHistory() {
-  *blockedCallUniqueIds = ::loadMPBlockHistory(mpHistoryFilePathInPhoneApplication());
+  if (mpBlockHistory == nullptr)
+    mpBlockHistory = new MPBlockHistory(mpHistoryFilePathInPhoneApplication());
+  mpBlockHistory->load();
+}
+
+const BlockedCallUniqueIds& blockedCallUniqueIds() {
+  static const BlockedCallUniqueIds* const none = new BlockedCallUniqueIds();
+  return mpBlockHistory != nullptr ? mpBlockHistory->blockedCallUniqueIds() : *none;
 }
 
 std::shared_ptr<platform::CHRecentCall> recentCallAtRow(id controller, NSIndexPath* indexPath) {
@@ -69,7 +78,6 @@ void applicationDidFinishLaunching(id self, SEL cmd, id application) {
 
   const double scale = platform::UIScreen::mainScreen().scale();
   *blockIcon = platform::UIImage::imageWithData(blockIconPNGForScale(scale), scale);
-  blockedCallUniqueIds->clear();
   loadMPBlockHistory();
   int token = 0;
   platform::notify_register_dispatch(kMPBlockHistoryAddedNotification, &token,
@@ -83,7 +91,7 @@ std::shared_ptr<platform::UITableViewCell> cellForRowAtIndexPath(id self, SEL cm
       orig_cellForRowAtIndexPath(self, cmd, tableView, indexPath);
   if (indexPath == nullptr) return cell;
   const std::shared_ptr<platform::CHRecentCall> call = recentCallAtRow(self, indexPath);
-  if (call == nullptr || !isBlockedRecentCall(factsOf(*call), *blockedCallUniqueIds)) return cell;
+  if (call == nullptr || !isBlockedRecentCall(factsOf(*call), blockedCallUniqueIds())) return cell;
   // Only the list's own cells have a call-type icon to replace.
   if (platform::MPRecentsTableViewCell* recents = recentsCell(cell.get())) {
     recents->callTypeIconView()->setImage(*blockIcon);
@@ -174,7 +182,6 @@ platform::RowActions editActionsForRowAtIndexPath(id self, SEL, UITableView* tab
 
 void installMobilephoneHooks() {
   blockIcon = new std::shared_ptr<platform::UIImage>();
-  blockedCallUniqueIds = new std::vector<std::string>();
 
   const platform::Class application =
       platform::objc_getClass(platform::kMobilePhoneApplicationClassName);

@@ -4,14 +4,14 @@
 
 namespace {
 
-bool contains(const std::vector<std::string>& ids, const std::string& id) {
-  return std::find(ids.begin(), ids.end(), id) != ids.end();
+bool contains(const std::unordered_set<std::string>& ids, const std::string& id) {
+  return ids.find(id) != ids.end();
 }
 
 }  // namespace
 
 bool isBlockedRecentCall(const RecentCallFacts& call,
-                         const std::vector<std::string>& blockedCallUniqueIds) {
+                         const std::unordered_set<std::string>& blockedCallUniqueIds) {
   if (call.callStatus != kBlockedCandidateCallStatus) return false;
   if (call.occurrenceUniqueIds.empty()) {
     return call.uniqueId && contains(blockedCallUniqueIds, *call.uniqueId);

@@ -1,12 +1,15 @@
 #include "statics/contracts/block_record.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 
 #include <nlohmann/json.hpp>
 
 #include "statics/json_document.h"
+#include "statics/utf8.h"
 
 namespace {
 
@@ -159,6 +162,86 @@ class BlockRecordReader final : public nlohmann::json_sax<nlohmann::json> {
   BlockRecord record_;
 };
 
+// A string of the plain kind at line[at] (no escape, no control character,
+// well-formed UTF-8), its content; at moves past it. nullopt otherwise.
+std::optional<std::string_view> plainString(std::string_view line, size_t& at) {
+  if (at >= line.size() || line[at] != '"') return std::nullopt;
+  bool ascii = true;
+  for (size_t end = at + 1; end < line.size(); ++end) {
+    const auto c = static_cast<unsigned char>(line[end]);
+    if (c == '"') {
+      const std::string_view text = line.substr(at + 1, end - at - 1);
+      if (!ascii && !isWellFormedUtf8(text)) return std::nullopt;
+      at = end + 1;
+      return text;
+    }
+    if (c < 0x20 || c == '\\') return std::nullopt;
+    if (c >= 0x80) ascii = false;
+  }
+  return std::nullopt;
+}
+
+// An integer of at most 18 digits at line[at], without fraction or exponent
+// and without a leading zero (but "0"); at moves past it.
+std::optional<int64_t> plainInteger(std::string_view line, size_t& at) {
+  size_t end = at;
+  const bool negative = end < line.size() && line[end] == '-';
+  if (negative) ++end;
+  const size_t first = end;
+  int64_t value = 0;
+  while (end < line.size() && line[end] >= '0' && line[end] <= '9' && end - first < 19) {
+    value = value * 10 + (line[end] - '0');
+    ++end;
+  }
+  const size_t digits = end - first;
+  if (digits == 0 || digits > 18 || (line[first] == '0' && (digits > 1 || negative)))
+    return std::nullopt;
+  if (end < line.size() && (line[end] == '.' || line[end] == 'e' || line[end] == 'E'))
+    return std::nullopt;
+  at = end;
+  return negative ? -value : value;
+}
+
+// The record of a line of the plain kind that the writer writes: compact,
+// only the members of the format, strings plain (plainString), numbers
+// plain (plainInteger). Read as BlockRecordReader reads it, only faster;
+// nullopt for any other line, which BlockRecordReader then reads.
+std::optional<BlockRecord> readPlainLine(std::string_view line) {
+  BlockRecord record;
+  size_t at = 1;
+  if (line.size() < 2 || line[0] != '{') return std::nullopt;
+  if (line[1] == '}') return line.size() == 2 ? std::optional(record) : std::nullopt;
+  for (;;) {
+    const std::optional<std::string_view> key = plainString(line, at);
+    if (!key || at >= line.size() || line[at] != ':') return std::nullopt;
+    ++at;
+    const bool isText = *key == kUniqueIdKey || *key == kNumberKey || *key == kDetailKey;
+    if (!isText && *key != kDateKey && *key != kReasonKey) return std::nullopt;
+    std::string text;
+    int64_t number = 0;
+    if (at < line.size() && line[at] == '"') {
+      const std::optional<std::string_view> value = plainString(line, at);
+      if (!value) return std::nullopt;
+      text = std::string(*value);
+      if (!isText) number = std::strtoll(text.c_str(), nullptr, 10);
+    } else {
+      const std::optional<int64_t> value = plainInteger(line, at);
+      if (!value) return std::nullopt;
+      number = *value;
+      if (isText) text = std::to_string(number);
+    }
+    if (*key == kUniqueIdKey) record.uniqueId = std::move(text);
+    if (*key == kNumberKey) record.number = std::move(text);
+    if (*key == kDetailKey) record.detail = std::move(text);
+    if (*key == kDateKey) record.date = number;
+    if (*key == kReasonKey) record.reason = reasonOf(number);
+    if (at >= line.size()) return std::nullopt;
+    if (line[at] == '}') return at + 1 == line.size() ? std::optional(record) : std::nullopt;
+    if (line[at] != ',') return std::nullopt;
+    ++at;
+  }
+}
+
 std::string compactJson(const nlohmann::json& value) {
   return value.dump(-1, ' ', /*ensure_ascii=*/false, nlohmann::json::error_handler_t::replace);
 }
@@ -174,7 +257,42 @@ std::string otherMembersOf(std::string_view line) {
   return others.empty() ? std::string() : compactJson(others);
 }
 
+// text cut to at most size bytes, at the start of a UTF-8 character.
+void shortenText(std::string& text, size_t size) {
+  if (text.size() <= size) return;
+  while (size > 0 && (static_cast<unsigned char>(text[size]) & 0xC0) == 0x80) --size;
+  text.resize(size);
+}
+
 }  // namespace
+
+size_t BlockRecordHash::operator()(const BlockRecord& record) const {
+  const std::hash<std::string> text;
+  size_t hash = text(record.uniqueId);
+  for (const size_t part :
+       {text(record.number), std::hash<int64_t>()(record.date),
+        std::hash<unsigned>()(record.reason), text(record.detail), text(record.otherMembers)}) {
+    hash ^= part + 0x9e3779b97f4a7c15ULL + (hash << 6) + (hash >> 2);
+  }
+  return hash;
+}
+
+BlockRecord blockRecordFittingLine(BlockRecord record) {
+  // The "\n" is not counted.
+  const auto fits = [](const BlockRecord& r) {
+    return blockRecordLine(r).size() <= kMaxBlockRecordLineBytes + 1;
+  };
+  if (fits(record)) return record;
+  record.otherMembers.clear();
+  while (!fits(record)) {
+    std::string* longest = &record.detail;
+    for (std::string* text : {&record.number, &record.uniqueId}) {
+      if (text->size() > longest->size()) longest = text;
+    }
+    shortenText(*longest, longest->size() / 2);
+  }
+  return record;
+}
 
 int64_t blockRecordDate(std::chrono::system_clock::time_point when) {
   return std::chrono::duration_cast<std::chrono::seconds>(when.time_since_epoch()).count();
@@ -199,6 +317,8 @@ std::string blockRecordLine(const BlockRecord& record) {
 }
 
 std::optional<BlockRecord> parseBlockRecordLine(std::string_view line) {
+  if (line.size() > kMaxBlockRecordLineBytes) return std::nullopt;
+  if (std::optional<BlockRecord> plain = readPlainLine(line)) return plain;
   bool hasOtherMembers = false;
   std::optional<BlockRecord> record = BlockRecordReader::read(line, hasOtherMembers);
   if (record && hasOtherMembers) record->otherMembers = otherMembersOf(line);

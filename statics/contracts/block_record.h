@@ -10,12 +10,21 @@
 //   "d"  integer  when the call was blocked, whole seconds since 1970 (UTC)
 //   "r"  integer  the block reason code (BlockReason)
 //   "rd" string   reason detail: the caller-identification label for reason 5
-// The file holds one line per record, oldest first; empty lines and lines
-// that are not one JSON object are skipped by every reader. Readers look
-// members up by key; members they do not know are kept and written back.
+// The file holds one line per record, oldest first; empty lines, lines that
+// are not one JSON object and lines longer than kMaxBlockRecordLineBytes are
+// skipped by every reader. Readers look members up by key; members they do
+// not know are kept and written back.
+//
+// A record's identity is all of it: "u" alone does not tell records apart
+// (the same call id may be blocked twice, and nothing stops two lines from
+// naming the same id), so two lines are the same record when every member,
+// the unknown ones included, is equal (operator==, BlockRecordHash). Lines
+// that are the same record are interchangeable: removing one of them leaves
+// the same history whichever it is.
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -33,6 +42,11 @@ enum BlockReason : unsigned {
   BlockReasonSystem = 99,
 };
 
+// The longest line (without its "\n") that is a record, in bytes: far more
+// than any blocked call needs, and small enough that a reader holds a line of
+// a hostile file in bounded memory. A longer line is a bad line.
+inline constexpr size_t kMaxBlockRecordLineBytes = 4096;
+
 struct BlockRecord {
   std::string uniqueId;  // "u"
   std::string number;    // "p"
@@ -47,6 +61,11 @@ struct BlockRecord {
   bool operator==(const BlockRecord&) const = default;
 };
 
+// A hash that agrees with operator==.
+struct BlockRecordHash {
+  size_t operator()(const BlockRecord& record) const;
+};
+
 // "d" for a moment: whole seconds since 1970, the fraction cut off (toward
 // zero, also before 1970).
 int64_t blockRecordDate(std::chrono::system_clock::time_point when);
@@ -56,10 +75,16 @@ int64_t blockRecordDate(std::chrono::system_clock::time_point when);
 // otherMembers, when it is the text of a JSON object, adds its members.
 std::string blockRecordLine(const BlockRecord& record);
 
+// The record cut down, when needed, so that its line fits
+// kMaxBlockRecordLineBytes and every reader reads it: first the unknown
+// members go, then the longest of the texts is shortened (at a character
+// boundary) until the line fits. A record that fits is returned unchanged.
+BlockRecord blockRecordFittingLine(BlockRecord record);
+
 // The record of one line (without its "\n"; white space around the object is
-// allowed), or nullopt when the line is not one JSON object (nested no deeper
-// than kMaxJsonDepth). One rule for members of another type than the format
-// says, for every reader:
+// allowed), or nullopt when the line is longer than kMaxBlockRecordLineBytes
+// or is not one JSON object (nested no deeper than kMaxJsonDepth). One rule for members of another
+// type than the format says, for every reader:
 // - a text member ("u", "p", "rd"): a number reads as the text JSON writes
 //   for it, anything else but a string as "";
 // - "d" and "r": a number is cut toward zero; a string reads as its leading

@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
@@ -16,12 +18,14 @@
 #include "hushgate-gui/core/kit/AlertUtil.h"
 #include "hushgate-gui/core/kit/localization.h"
 #include "hushgate-gui/core/kit/notification_center.h"
+#include "hushgate-gui/core/models/history_reader.h"
 #include "platform/notify.h"
 #include "statics/history_file.h"
 #include "support/notification_marker.h"
 
 namespace {
 
+using gui::historyFileText;
 using gui::HistoryList;
 using gui::HistoryVC;
 using nlohmann::json;
@@ -139,6 +143,7 @@ TEST_F(HistoryVCTest, DeletingTheMiddleRecordRewritesTheOtherTwoOldestFirst) {
 
 TEST_F(HistoryVCTest, DeletingTheLastRecordLeavesAnEmptyFileAndTheScreenOpen) {
   *history_ = {newest_};
+  root_.write(kHistoryPath, line(newest_));
   screen_->onDeleteRow(0);
   EXPECT_EQ(screen_->numberOfRows(), 0u);
   EXPECT_TRUE(root_.exists(kHistoryPath));
@@ -291,31 +296,79 @@ TEST_F(HistoryVCTest, AListThatIsGoneIsNeverWrittenOver) {
   history_.reset();
   EXPECT_EQ(screen_->numberOfRows(), 0u);
   screen_->onDeleteRow(0);
-  screen_->syncMPHistoryFile();
+  screen_->syncMPHistoryFile({oldest_});
   screen_->onTrash();
   ASSERT_TRUE(presenter_.tap(gui::alertConfirmTitle()));
   EXPECT_EQ(historyFile(), before);
   EXPECT_EQ(deletedByUser_, 0);
 }
 
-TEST_F(HistoryVCTest, RecordsAreWrittenBackWhole) {
+TEST_F(HistoryVCTest, KeptRecordsKeepTheirLinesAsTheyWere) {
   json odd = recordJson("e", "95555", 1700000500, 5, "诈骗\n\"引号\"");
   odd["extra"] = json::object({{"kept", true}});
-  odd["p"] = 95555;  // a number where text belongs is shown, and kept as text
-  json bad = recordJson("f", "1", 1, 1);
-  bad["rd"] = std::string("\xFF\xFE", 2);  // not UTF-8: written with U+FFFD
-  *history_ = {fromJson(odd), fromJson(bad), oldest_};
+  odd["p"] = 95555;  // a number where text belongs is shown
+  const std::string oddLine = "{ \"z\": 1.50, " + odd.dump().substr(1) + "\n";
+  const std::string notUtf8 = "{\"u\":\"f\",\"rd\":\"\xFF\xFE\"}\n";  // no record
+  root_.write(kHistoryPath, line(oldest_) + oddLine + notUtf8);
+  *history_ = gui::readHistoryFile(root_.at(kHistoryPath));
+  ASSERT_EQ(history_->size(), 2u);
   EXPECT_EQ(screen_->cellForRow(0).phone, "95555");
-  screen_->onDeleteRow(2);
-  json oddWritten = odd;
-  oddWritten["p"] = "95555";
-  json badWritten = bad;
-  badWritten["rd"] = "\xEF\xBF\xBD\xEF\xBF\xBD";
-  const std::string text = historyFile();
-  const size_t end = text.find('\n');
-  ASSERT_NE(end, std::string::npos);
-  EXPECT_EQ(json::parse(text.substr(0, end)), badWritten);
-  EXPECT_EQ(json::parse(text.substr(end + 1)), oddWritten);
+  screen_->onDeleteRow(1);
+  EXPECT_EQ(historyFile(), oddLine);
+}
+
+// A record the screening appends after the list was read and before a
+// deletion stays in the file, and the list shows it from then on.
+TEST_F(HistoryVCTest, ARecordAppendedSinceTheListWasReadIsNeverLost) {
+  const gui::HistoryRecord appended = record("d", "10086", 1700000400, 1);
+  const struct {
+    const char* name;
+    std::function<void(HistoryVC&)> remove;
+    HistoryList left;
+  } cases[] = {
+      {"delete one", [](HistoryVC& s) { s.onDeleteRow(1); }, {appended, newest_, oldest_}},
+      {"delete all",
+       [this](HistoryVC& s) {
+         s.onTrash();
+         ASSERT_TRUE(presenter_.tap("确定"));
+       },
+       {appended}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    *history_ = {newest_, middle_, oldest_};
+    root_.write(kHistoryPath, line(oldest_) + line(middle_) + line(newest_));
+    std::ofstream(root_.at(kHistoryPath), std::ios::app) << line(appended);
+    const int reloads = view_.reloads;
+    c.remove(*screen_);
+    EXPECT_EQ(historyFile(), historyFileText(c.left));
+    EXPECT_EQ(*history_, c.left);
+    EXPECT_EQ(view_.reloads, reloads + 1) << "the rows moved: the table is reloaded";
+  }
+}
+
+// Records are removed by identity: one line per chosen record, whichever
+// lines share its unique id.
+TEST_F(HistoryVCTest, RemovesExactlyTheChosenRecords) {
+  const gui::HistoryRecord again = record("c", "13800138000", 1700000999, 4);  // "u" of newest_
+  const struct {
+    const char* name;
+    HistoryList file;  // newest first
+    size_t row;
+    HistoryList left;
+  } cases[] = {
+      {"same id, other time", {again, newest_, oldest_}, 1, {again, oldest_}},
+      {"same id, the other one", {again, newest_, oldest_}, 0, {newest_, oldest_}},
+      {"the same record twice", {newest_, newest_, oldest_}, 0, {newest_, oldest_}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    *history_ = c.file;
+    root_.write(kHistoryPath, historyFileText(c.file));
+    screen_->onDeleteRow(c.row);
+    EXPECT_EQ(historyFile(), historyFileText(c.left));
+    EXPECT_EQ(*history_, c.left);
+  }
 }
 
 }  // namespace

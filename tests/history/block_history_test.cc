@@ -3,8 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "platform/bundle.h"
 #include "statics/contracts/block_record.h"
@@ -169,6 +175,117 @@ TEST(LoadMPBlockHistoryTest, HundredThousandRecords) {
   EXPECT_EQ(ids.back(), "5D3F2A1C-0B7E-4C1D-9E2F-100000099999");
   // Generous even for sanitizer builds; a quadratic loader would take minutes.
   EXPECT_LT(ms, 10000);
+}
+
+// A record line of exactly size bytes (without its "\n"), padded in "rd".
+std::string lineOfSize(const std::string& uniqueId, size_t size) {
+  std::string text = blockRecordLine({uniqueId, "10086", 1700000000, 5, ""});
+  text.pop_back();
+  return blockRecordLine({uniqueId, "10086", 1700000000, 5, std::string(size - text.size(), 'x')});
+}
+
+TEST(BlockHistoryLineLimitTest, LinesOverTheLimitAreBadLines) {
+  const struct {
+    size_t size;
+    bool read;
+  } cases[] = {
+      {kMaxBlockRecordLineBytes - 1, true},
+      {kMaxBlockRecordLineBytes, true},
+      {kMaxBlockRecordLineBytes + 1, false},
+      {kMaxBlockRecordLineBytes * 40, false},
+  };
+  testing_support::TempDeviceRoot root;
+  const std::string path = root.at(kHistoryDevicePath);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.size);
+    const std::string longLine = lineOfSize("long", c.size);
+    ASSERT_EQ(longLine.size(), c.size + 1);
+    const std::string text = line("a") + longLine + line("b");
+    const Ids expected = c.read ? Ids{"a", "long", "b"} : Ids{"a", "b"};
+    EXPECT_EQ(parseBlockRecordLine(longLine.substr(0, c.size)).has_value(), c.read);
+    EXPECT_EQ(blockedCallUniqueIdsFromHistory(text), expected);
+    root.write(kHistoryDevicePath, text);
+    EXPECT_EQ(loadMPBlockHistory(path), expected);
+    MPBlockHistory history(path);
+    history.load();
+    EXPECT_EQ(history.blockedCallUniqueIds(),
+              BlockedCallUniqueIds(expected.begin(), expected.end()));
+  }
+}
+
+TEST(BlockHistoryLineLimitTest, AFileOfAnySizeIsReadAroundItsHugeLine) {
+  // A record, a line of 300 MiB (a hole of the file system: no disk taken),
+  // and a record: more than any reader can hold at once.
+  testing_support::TempDeviceRoot root;
+  const std::string path = root.at(kHistoryDevicePath);
+  root.write(kHistoryDevicePath, line("a"));
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
+  ASSERT_GE(fd, 0);
+  const off_t hugeEnd = off_t(line("a").size()) + (off_t(300) << 20);
+  ASSERT_EQ(::ftruncate(fd, hugeEnd), 0);
+  const std::string rest = "\n" + line("b");
+  ASSERT_EQ(::write(fd, rest.data(), rest.size()), ssize_t(rest.size()));
+  ::close(fd);
+
+  EXPECT_EQ(loadMPBlockHistory(path), (Ids{"a", "b"}));
+  MPBlockHistory history(path);
+  history.load();
+  EXPECT_EQ(history.blockedCallUniqueIds(), (BlockedCallUniqueIds{"a", "b"}));
+}
+
+TEST(MPBlockHistoryTest, ReadsOnlyWhatWasAppendedSinceUnlessTheFileWasReplaced) {
+  testing_support::TempDeviceRoot root;
+  const std::string path = root.at(kHistoryDevicePath);
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  MPBlockHistory history(path);
+  const auto append = [&](const std::string& bytes) {
+    std::ofstream(path, std::ios::app | std::ios::binary) << bytes;
+  };
+  const auto replace = [&](const std::string& bytes) {
+    const std::string next = path + ".next";
+    std::ofstream(next, std::ios::binary) << bytes;
+    ASSERT_EQ(std::rename(next.c_str(), path.c_str()), 0);
+  };
+  const auto truncate = [&](const std::string& bytes) {
+    std::ofstream(path, std::ios::trunc | std::ios::binary) << bytes;
+  };
+  const auto remove = [&](const std::string&) { std::remove(path.c_str()); };
+  const struct {
+    const char* name;
+    std::function<void(const std::string&)> change;
+    std::string bytes;
+    BlockedCallUniqueIds ids;
+    size_t bytesRead;  // up to the last line end read
+  } steps[] = {
+      {"no file yet", append, "", {}, 0},
+      {"first load reads all", append, line("a") + line("b"), {"a", "b"}, 2 * line("a").size()},
+      {"one appended", append, line("c"), {"a", "b", "c"}, line("c").size()},
+      {"nothing new", append, "", {"a", "b", "c"}, 0},
+      {"a record being written", append, R"({"u":"d","p":)", {"a", "b", "c"}, 0},
+      {"its end arrives",
+       append,
+       R"("1"})"
+       "\n",
+       {"a", "b", "c", "d"},
+       std::string(R"({"u":"d","p":"1"})"
+                   "\n")
+           .size()},
+      {"replaced by the settings application",
+       replace,
+       line("a") + line("e"),
+       {"a", "e"},
+       2 * line("a").size()},
+      {"emptied in place and refilled shorter", truncate, line("f"), {"f"}, line("f").size()},
+      {"removed", remove, "", {}, 0},
+      {"made again", append, line("g"), {"g"}, line("g").size()},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.name);
+    step.change(step.bytes);
+    history.load();
+    EXPECT_EQ(history.blockedCallUniqueIds(), step.ids);
+    EXPECT_EQ(history.bytesReadByLastLoad(), step.bytesRead);
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <thread>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "platform/dispatch.h"
 #include "platform/notify.h"
 #include "statics/atomic_file.h"
+#include "statics/file_lock.h"
 #include "statics/history_file.h"
 #include "support/temp_root.h"
 
@@ -263,6 +265,67 @@ TEST_F(BlockHistoryWriterTest, RefusesWhatIsNotARegularFile) {
     EXPECT_EQ(std::filesystem::file_size(outside, ignored), targetExists ? 0u : uintmax_t(-1));
   }
   std::filesystem::remove(outside);
+}
+
+// Whether some process or thread waits for a flock on the file at path
+// (the kernel lists waiters in /proc/locks with "->").
+bool someoneWaitsForLock(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return false;
+  const std::string inode = ":" + std::to_string(info.st_ino) + " ";
+  std::ifstream locks("/proc/locks");
+  for (std::string entry; std::getline(locks, entry);) {
+    if (entry.find("->") != std::string::npos && entry.find(inode) != std::string::npos)
+      return true;
+  }
+  return false;
+}
+
+TEST_F(BlockHistoryWriterTest, AnAppendWaitsForARewriteAndGoesToTheNewFile) {
+  BlockHistoryWriter writer(path_);
+  writer.prepareMPHistoryFile();
+  ASSERT_TRUE(writer.appendRecord({"old", "1", 1, 4, ""}));
+
+  // The settings application holds the lock for its read and write; a call
+  // blocked meanwhile waits, and then goes to the file put in place.
+  Result<FileLock> rewrite = FileLock::acquire(path_);
+  ASSERT_TRUE(rewrite) << rewrite.error();
+  std::thread append([&] { EXPECT_TRUE(writer.appendRecord({"new", "2", 2, 4, ""})); });
+  const auto deadline = std::chrono::steady_clock::now() + kPatience;
+  while (!someoneWaitsForLock(lockFilePath(path_)) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::yield();
+  EXPECT_TRUE(someoneWaitsForLock(lockFilePath(path_))) << "the append did not wait for the lock";
+  // Meanwhile the main queue's reopen is not held up by the waiting append.
+  writer.openMPHistoryFileWriteHandle();
+  ASSERT_TRUE(writeFileAtomically(path_, blockRecordLine({"kept", "0", 0, 4, ""})));
+  { FileLock released = std::move(*rewrite); }
+  append.join();
+  EXPECT_EQ(loadMPBlockHistory(path_), (std::vector<std::string>{"kept", "new"}));
+}
+
+TEST_F(BlockHistoryWriterTest, ARecordTooLongForTheReadersIsCutToFit) {
+  const struct {
+    BlockRecord record;
+    BlockRecord written;
+  } cases[] = {
+      {{"a", "1", 1, 5, "骚扰"}, {"a", "1", 1, 5, "骚扰"}},
+      {{"a", "1", 1, 5, std::string(8000, 'x')},
+       {"a", "1", 1, 5, std::string(4000, 'x')}},  // halved once
+  };
+  BlockHistoryWriter writer(path_);
+  writer.prepareMPHistoryFile();
+  for (const auto& c : cases) {
+    ASSERT_TRUE(writer.appendRecord(c.record));
+    ASSERT_FALSE(records().empty());
+    EXPECT_EQ(records().back(), c.written);
+  }
+  // Any text: what is written is always read back.
+  for (const std::string& text : {std::string(20000, '\x01'), std::string(3000, 'y') + "电话"}) {
+    const BlockRecord fitted = blockRecordFittingLine({text, text, 1, 5, text, R"({"x":1})"});
+    EXPECT_LE(blockRecordLine(fitted).size(), kMaxBlockRecordLineBytes + 1);
+    const std::string line = blockRecordLine(fitted);
+    EXPECT_EQ(parseBlockRecordLine(line.substr(0, line.size() - 1)), fitted);
+  }
 }
 
 }  // namespace

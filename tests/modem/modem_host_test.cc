@@ -102,7 +102,13 @@ class ModemHostTest : public ModemRig {
       ASSERT_EQ(records.size(), 1u);
       EXPECT_EQ(records[0].uniqueId, first["unique_id"]);
       EXPECT_EQ(records[0].reason, c.reason);
-      EXPECT_EQ(Json(records[0].number), first["number"].is_null() ? Json("") : first["number"]);
+      // The number as delivered, cut only where its line would be too long
+      // for the readers of the history.
+      const std::string delivered =
+          first["number"].is_null() ? "" : first["number"].get<std::string>();
+      BlockRecord expected = records[0];
+      expected.number = delivered;
+      EXPECT_EQ(records[0].number, blockRecordFittingLine(expected).number);
     } else {
       EXPECT_EQ(first["outcome"], "passed");
       tell("state c1 7 4", "state c1");

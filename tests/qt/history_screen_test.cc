@@ -234,8 +234,11 @@ void HistoryScreenTest::newBlocksShowWhileOpen() {
   QCOMPARE(viewer.phones(), QStringList{"+8613912345678"});
   QVERIFY(qt_testing::clickActionsButton(viewer.table, 0) != nullptr);
 
-  viewer.history->insert(viewer.history->begin(),
-                         BlockRecord{"z", "17000000000", 1700000400, BlockReasonMobile, ""});
+  // The screening appends a record and the main screen reads it.
+  const BlockRecord added{"z", "17000000000", 1700000400, BlockReasonMobile, ""};
+  std::ofstream(mpHistoryFilePathFromOutside(), std::ios::binary | std::ios::app)
+      << blockRecordLine(added);
+  viewer.history->insert(viewer.history->begin(), added);
   gui::NotificationCenter::defaultCenter().postNotificationName(kMPHistoryAddedNotification);
   QVERIFY(qt_testing::waitUntil([&] { return qt_testing::rowCount(viewer.table) == 2; }));
   QCOMPARE(viewer.phones(), (QStringList{"17000000000", "+8613912345678"}));

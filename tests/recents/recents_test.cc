@@ -5,7 +5,7 @@
 namespace {
 
 TEST(BlockedRecentCallTest, MatchesStatusEightAgainstBlockedIds) {
-  const std::vector<std::string> blocked = {"id-1", "id-2", "id-2"};
+  const std::unordered_set<std::string> blocked = {"id-1", "id-2"};
   const struct {
     const char* name;
     RecentCallFacts call;

@@ -120,9 +120,17 @@ std::string HistoryVC::formatDate(const HistoryRecord& record) const {
 void HistoryVC::onDeleteRow(size_t row) {
   const std::shared_ptr<HistoryList> history = history_.lock();
   if (!history || row >= history->size()) return;
+  const HistoryList removed{(*history)[row]};
   history->erase(history->begin() + static_cast<std::ptrdiff_t>(row));
-  syncMPHistoryFile();
-  if (view_ != nullptr) view_->deleteRow(row);
+  const bool followed = syncMPHistoryFile(removed);
+  if (view_ == nullptr) return;
+  // The file held records the list did not (appended since it was read): the
+  // rows moved.
+  if (followed) {
+    view_->reloadData();
+  } else {
+    view_->deleteRow(row);
+  }
 }
 
 void HistoryVC::onTrash() {
@@ -131,9 +139,10 @@ void HistoryVC::onTrash() {
                        localizedString("trash-history-alert-content"), true, [weak] {
                          const std::shared_ptr<HistoryVC> self = weak.lock();
                          if (!self) return;
+                         HistoryList removed;
                          if (const std::shared_ptr<HistoryList> history = self->history_.lock())
-                           history->clear();
-                         self->syncMPHistoryFile();
+                           removed.swap(*history);
+                         (void)self->syncMPHistoryFile(removed);
                          if (self->view_ != nullptr) {
                            self->view_->reloadData();
                            self->view_->setUserInteractionEnabled(false);
@@ -145,18 +154,24 @@ void HistoryVC::onTrash() {
                        });
 }
 
-void HistoryVC::syncMPHistoryFile() {
-  // Without the list there is nothing to write back; writing an empty file
-  // would lose every record.
+bool HistoryVC::syncMPHistoryFile(const HistoryList& removed) {
+  // Without the list there is nothing to remove.
   const std::shared_ptr<HistoryList> history = history_.lock();
-  if (!history) return;
-  const std::string text = historyFileText(*history);
+  if (!history) return false;
   const std::string path = mpHistoryFilePathFromOutside();
-  const Status written = path.empty() ? Status(fail("no Phone application container"))
-                                      : writeFileAtomically(path, text);
-  if (!written) Log("== history file write failed: %@", written.error());
+  Result<HistoryList> remaining = path.empty()
+                                      ? Result<HistoryList>(fail("no Phone application container"))
+                                      : removeHistoryRecords(path, removed);
+  bool followed = false;
+  if (!remaining) {
+    Log("== history file write failed: %@", remaining.error());
+  } else if (*remaining != *history) {
+    *history = std::move(*remaining);
+    followed = true;
+  }
   platform::notify_post(kMPHistoryFileChangedNotification);
   NotificationCenter::defaultCenter().postNotificationName(kMPHistoryDeletedByUserNotification);
+  return followed;
 }
 
 }  // namespace gui

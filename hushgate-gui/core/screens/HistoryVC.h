@@ -1,8 +1,9 @@
 // The history viewer: the blocked calls, newest first, with their time and
 // reason; one record or all of them can be deleted. The list is the main
-// screen's (shared, not copied, held weakly); every deletion rewrites the
-// whole history file from it and announces that to the screening
-// (kMPHistoryFileChangedNotification) and to the main screen
+// screen's (shared, not copied, held weakly); every deletion removes the
+// chosen records from the history file (removeHistoryRecords: records the
+// screening appended since the list was read stay) and announces that to the
+// screening (kMPHistoryFileChangedNotification) and to the main screen
 // (kMPHistoryDeletedByUserNotification).
 //
 // Made with std::make_shared (its dialog and delayed close hold it weakly).
@@ -83,19 +84,22 @@ class HistoryVC : public Screen, public std::enable_shared_from_this<HistoryVC> 
   std::vector<HistoryRowAction> editActionsForRow(size_t row) const;
 
   // ---- Actions
-  // The row action: removes record i, rewrites the file, removes the row.
-  // The screen stays open, also when nothing is left.
+  // The row action: removes record i from the list and the file, removes the
+  // row (or reloads the table when the file held newer records, which the
+  // list then shows). The screen stays open, also when nothing is left.
   void onDeleteRow(size_t row);
-  // Delete all (trashButton): asks first; on confirmation empties the list,
-  // rewrites the file, reloads the table, stops its touches and closes the
-  // screen 0.4 s later.
+  // Delete all (trashButton): asks first; on confirmation removes every
+  // record of the list from it and from the file (a record appended since
+  // the list was read stays), reloads the table, stops its touches and
+  // closes the screen 0.4 s later.
   void onTrash();
 
-  // Rewrites the history file from the list (oldest first, one compact JSON
-  // object and "\n" per record, atomically) and posts both notifications; a
-  // failed write is logged, the notifications are posted anyway. Does nothing
-  // when the list no longer exists.
-  void syncMPHistoryFile();
+  // Removes the records from the history file (removeHistoryRecords) and
+  // posts both notifications; a failed write is logged, the notifications
+  // are posted anyway. When the file holds other records than the list
+  // (appended since it was read), the list takes the file's records and the
+  // result is true. Does nothing when the list no longer exists.
+  bool syncMPHistoryFile(const HistoryList& removed);
 
   // The text shown for a record's reason ("r", and "rd" for keyword blocks).
   static std::string reasonText(const HistoryRecord& record);
