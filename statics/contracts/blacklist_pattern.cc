@@ -70,6 +70,11 @@ std::string prefixExpression(std::string_view prefix) {
   return expression + "\\d+";
 }
 
+bool isPhoneNumberPattern(std::string_view text) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  return !text.empty() && text.find_first_not_of("0123456789*?") == std::string_view::npos;
+}
+
 bool isDecimalDigit(UChar32 c) {
   if (c < 0x80) return c >= '0' && c <= '9';
   return u_charType(c) == U_DECIMAL_DIGIT_NUMBER;

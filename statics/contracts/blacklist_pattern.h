@@ -45,6 +45,12 @@
 // gives ^\+1\ 5$.
 std::string blacklistExpression(std::string_view pattern);
 
+// Whether text is a number as a phone gives one, or a blacklist pattern of
+// one: an optional leading "+", then one or more of the ASCII digits and the
+// wildcards "*" and "?". Outside input (the add-to-blacklist URL) is taken
+// only when it is.
+bool isPhoneNumberPattern(std::string_view text);
+
 // The ignored-prefix expression of a prefix: "^", the prefix with each "?" as
 // "\d" (other characters as in blacklistExpression, "*" escaped), then "\d+"
 // (the prefix must be followed by at least one more digit). "12583?" gives

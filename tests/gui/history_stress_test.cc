@@ -1,8 +1,11 @@
-// Two processes on one history file: the screening's writer appends blocked
-// calls while the viewer's rewrite deletes some of them one at a time.
-// Afterwards every record that was not deleted is there exactly once.
-// HUSHGATE_STRESS_SCALE=1 runs it at full size (10,000 appends, 1,000
-// deletions); CI runs a twentieth of it.
+// Processes on one history file and one preference document: the
+// screening's writer appends blocked calls while the viewer's rewrite deletes
+// some of them one at a time, and the viewer and a third process add
+// blacklist entries through the URL command's read-modify-write (the path of
+// the window and of --handle-url), one per deletion between them. Afterwards
+// every record that was not deleted is there exactly once and every entry is
+// in the document. HUSHGATE_STRESS_SCALE=1 runs it at full size (10,000
+// appends, 1,000 deletions, 1,000 rule changes); CI runs a twentieth of it.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,8 +20,11 @@
 #include <string>
 
 #include "hushgate-gui/core/models/history_reader.h"
+#include "hushgate-gui/core/models/url_command.h"
 #include "hushgate/history/block_history_writer.h"
+#include "statics/Preference.h"
 #include "statics/contracts/block_record.h"
+#include "statics/contracts/pref_document.h"
 #include "statics/history_file.h"
 #include "statics/history_lines.h"
 #include "support/stress_scale.h"
@@ -46,7 +52,24 @@ std::string idOf(int i) {
   ::_exit(failures == 0 ? 0 : 1);
 }
 
-TEST(HistoryStressTest, AppendsAndDeletionsInTwoProcessesLoseNothing) {
+// A rule change as the URL command makes it; false when it was not saved.
+bool addRule(const std::string& number) {
+  const gui::AddToBlacklistResult added = gui::addToBlacklist({number, "stress", ""});
+  return added.outcome == gui::AddToBlacklistResult::Outcome::kAdded;
+}
+
+std::string ruleOf(char writer, int i) {
+  return std::string(1, writer) + std::to_string(1000000 + i);
+}
+
+// The second writer of rules: count entries, then ends.
+[[noreturn]] void addRules(int count) {
+  int failures = 0;
+  for (int i = 0; i < count; ++i) failures += addRule(ruleOf('9', i)) ? 0 : 1;
+  ::_exit(failures == 0 ? 0 : 1);
+}
+
+TEST(HistoryStressTest, AppendsDeletionsAndRuleChangesInThreeProcessesLoseNothing) {
   testing_support::TempDeviceRoot root;
   const std::string path = mpHistoryFilePathFromOutside();
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());
@@ -62,6 +85,13 @@ TEST(HistoryStressTest, AppendsAndDeletionsInTwoProcessesLoseNothing) {
     appendRecords(path, records, pipeEnds[1]);
   }
   ::close(pipeEnds[1]);
+  const int deletions = (records + kDeleteEvery - 1) / kDeleteEvery;
+  const int otherRules = deletions / 2;
+  const pid_t ruleWriter = ::fork();
+  ASSERT_GE(ruleWriter, 0);
+  if (ruleWriter == 0) addRules(otherRules);
+  int viewerRules = 0;
+  int failedRules = 0;
 
   // The viewer: for each announced record, the list as read from the file,
   // then the deletion of that one record.
@@ -77,6 +107,8 @@ TEST(HistoryStressTest, AppendsAndDeletionsInTwoProcessesLoseNothing) {
     }
     if (!gui::removeHistoryRecords(path, {*chosen})) ++failedDeletions;
     deleted[idOf(i)] = true;
+    if (viewerRules < deletions - otherRules)
+      failedRules += addRule(ruleOf('8', viewerRules++)) ? 0 : 1;
   }
   ::close(pipeEnds[0]);
   int status = 0;
@@ -84,7 +116,21 @@ TEST(HistoryStressTest, AppendsAndDeletionsInTwoProcessesLoseNothing) {
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "an append failed";
+  ASSERT_EQ(::waitpid(ruleWriter, &status, 0), ruleWriter);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a rule change failed";
   EXPECT_EQ(failedDeletions, 0);
+  EXPECT_EQ(failedRules, 0);
+
+  // Every rule change of both writers is in the document on disk.
+  std::map<std::string, int> rules;
+  const Json document = Preference::load();
+  for (const Json& entry : prefArray(document, kBlacklistKey)) {
+    if (entry.is_array() && !entry.empty() && entry[0].is_string())
+      ++rules[entry[0].get<std::string>()];
+  }
+  EXPECT_EQ(rules.size(), size_t(deletions));
+  for (int i = 0; i < otherRules; ++i) EXPECT_EQ(rules[ruleOf('9', i)], 1) << ruleOf('9', i);
+  for (int i = 0; i < viewerRules; ++i) EXPECT_EQ(rules[ruleOf('8', i)], 1) << ruleOf('8', i);
 
   std::map<std::string, int> found;
   int badLines = 0;
@@ -101,8 +147,10 @@ TEST(HistoryStressTest, AppendsAndDeletionsInTwoProcessesLoseNothing) {
     EXPECT_EQ(found[id], deleted.count(id) > 0 ? 0 : 1) << id;
   }
   EXPECT_EQ(deleted.size(), size_t((records + kDeleteEvery - 1) / kDeleteEvery));
-  std::printf("%d appends and %zu deletions in two processes: %.2f s, %d bad lines\n", records,
-              deleted.size(), seconds, badLines);
+  std::printf(
+      "%d appends, %zu deletions and %zu rule changes in three processes: %.2f s, %d bad "
+      "lines\n",
+      records, deleted.size(), rules.size(), seconds, badLines);
 }
 
 }  // namespace

@@ -330,7 +330,7 @@ TEST_F(HistoryVCTest, ARecordAppendedSinceTheListWasReadIsNeverLost) {
       {"delete all",
        [this](HistoryVC& s) {
          s.onTrash();
-         ASSERT_TRUE(presenter_.tap("确定"));
+         ASSERT_TRUE(presenter_.tap(gui::alertConfirmTitle()));
        },
        {appended}},
   };

@@ -360,8 +360,8 @@ TEST_F(ZoneVCTest, CheckAllAsksFirstWhenMoreThanOneProvinceWouldChange) {
       {{"hebei", "zhixiashi", "guangdong"}, true},  // three to unblock
   };
   for (const Case& c : cases) {
-    ZoneVC& screen = open();
     pref()["blocked-groups"] = c.blockedGroups;
+    ZoneVC& screen = open();
     const Json before = pref();
     screen.onCheckAllTapped();
     const std::string what = ::testing::PrintToString(c.blockedGroups);

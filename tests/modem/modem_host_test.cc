@@ -69,8 +69,8 @@ class ModemHostTest : public ModemRig {
     waitForModem("0", true);
   }
 
-  void expectCleanStop() {
-    EXPECT_TRUE(testing_support::exitedWith(stopHost(), 0)) << host_->process().errors();
+  void expectCleanStop(std::chrono::milliseconds patience = kPatience) {
+    EXPECT_TRUE(testing_support::exitedWith(stopHost(patience), 0)) << host_->process().errors();
   }
 
   bool hungUp(const std::string& id) const {
@@ -334,7 +334,7 @@ TEST_F(ModemHostTest, FloodOfCallsLosesNothing) {
   std::set<std::string> ids;
   for (const BlockRecord& record : records) ids.insert(record.uniqueId);
   EXPECT_EQ(ids.size(), blocked);
-  expectCleanStop();
+  expectCleanStop(kFloodPatience);
 }
 
 }  // namespace

@@ -136,9 +136,9 @@ void ModemRig::startHost(const std::vector<std::string>& args) {
   host_ = std::make_unique<LineChild>(startChild(argv, false));
 }
 
-std::optional<int> ModemRig::stopHost() {
+std::optional<int> ModemRig::stopHost(std::chrono::milliseconds patience) {
   host_->process().signal(SIGTERM);
-  return host_->process().exitStatus(kPatience);
+  return host_->process().exitStatus(patience);
 }
 
 Json ModemRig::waitForReport(const std::string& key, const Json& value, std::optional<int> status) {

@@ -61,7 +61,7 @@ class ModemRig : public ::testing::Test {
   // The host, with arguments (default: no address book).
   void startHost(const std::vector<std::string>& args = {"--contacts", "none"});
   // Asks the host to stop and returns its exit status.
-  std::optional<int> stopHost();
+  std::optional<int> stopHost(std::chrono::milliseconds patience = kPatience);
 
   // The host's next report that has member key equal to value (and, when
   // given, "status").

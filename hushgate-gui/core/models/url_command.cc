@@ -2,12 +2,14 @@
 
 #include <nlohmann/json.hpp>
 
+#include "hushgate-gui/core/kit/localization.h"
 #include "hushgate-gui/core/kit/ui.h"
 #include "hushgate-gui/core/models/pref_store.h"
 #include "platform/dispatch.h"
 #include "statics/Log.h"
 #include "statics/Preference.h"
 #include "statics/contracts/blacklist_pattern.h"
+#include "statics/format.h"
 
 namespace gui {
 
@@ -33,6 +35,11 @@ std::string blacklistExpressionForNumber(std::string_view number) {
 
 AddToBlacklistResult addToBlacklist(const AddToBlacklistRequest& request) {
   AddToBlacklistResult result;
+  if (!isPhoneNumberPattern(request.number)) {
+    Log("== not a phone number, not added: %@", request.number);
+    result.update = fail(stringWithFormat(localizedString("url-not-a-number-fmt"), request.number));
+    return result;
+  }
   bool listed = false;
   bool notADictionary = false;
   result.update = Preference::sharedInstance().update([&](nlohmann::json& pref) {

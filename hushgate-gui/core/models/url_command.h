@@ -34,6 +34,8 @@ struct AddToBlacklistResult {
   Result<Preference::Update> update = Preference::Update{};
 };
 
+// A number that is not a phone number (isPhoneNumberPattern: "abc(", "1 2")
+// is refused (kNotSaved, update says why) and nothing is written or opened.
 // Adds the request's entry [number, expression, label] to the end of the main
 // document's kBlacklistKey list (made when absent or not a list), in one
 // read-modify-write of the document on disk (Preference::update), unless an
