@@ -189,8 +189,10 @@ std::optional<int64_t> plainInteger(std::string_view line, size_t& at) {
   if (negative) ++end;
   const size_t first = end;
   int64_t value = 0;
+  // A 19th digit is counted (and refused below), never added: it could
+  // overflow.
   while (end < line.size() && line[end] >= '0' && line[end] <= '9' && end - first < 19) {
-    value = value * 10 + (line[end] - '0');
+    if (end - first < 18) value = value * 10 + (line[end] - '0');
     ++end;
   }
   const size_t digits = end - first;
