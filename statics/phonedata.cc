@@ -124,7 +124,9 @@ void PhoneData::makePrefixTable() {
   uint32_t previous = 0;
   for (size_t i = 0; i < entryCount_; ++i) {
     const uint32_t prefix = loadLittleEndian32(index + kIndexEntrySize * i);
-    if (i > 0 && prefix <= previous) return;
+    // Out of order (also: past the last entry, which only a later descent
+    // would show, after the write) keeps the search alone.
+    if ((i > 0 && prefix <= previous) || prefix > last) return;
     previous = prefix;
     table[(prefix - first) / 64].bits |= uint64_t{1} << ((prefix - first) % 64);
   }

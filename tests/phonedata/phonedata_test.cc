@@ -236,6 +236,7 @@ TEST(PhoneDataLookUp, PrefixTableAgreesWithTheBinarySearch) {
       {"the whole range", entries({1000000, 1000063, 1000064, 1000127, 5555555, 9999999}), true},
       {"a record with three fields", {{1300000, "a|b|c", CMCC}, {1300001, "a|b|c|d", CUCC}}, true},
       {"unsorted", entries({1380013, 1300000, 1700000, 1990000}), false},
+      {"a middle prefix past the last", entries({1300000, 9000000, 1380013}), false},
       {"a prefix twice", entries({1300000, 1380013, 1380013, 1700000}), false},
       {"a prefix of six digits", entries({999999, 1300000}), false},
       {"a prefix of eight digits", entries({1300000, 10000000}), false},
