@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/device_root_main.h"
 #include "statics/Log.h"
 
 namespace {
@@ -36,15 +37,6 @@ BENCHMARK(BM_LogOff_Baseline);
 
 // Runs under a fresh device root (HUSHGATE_ROOT) without a log file.
 int main(int argc, char** argv) {
-  std::string root = (fs::temp_directory_path() / "hushgate-bench-XXXXXX").string();
-  if (mkdtemp(root.data()) == nullptr) return 1;
-  setenv("HUSHGATE_ROOT", root.c_str(), 1);
-  fs::create_directories(root + "/var/mobile");
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  std::error_code ignored;
-  fs::remove_all(root, ignored);
-  return 0;
+  return runBenchmarksInFreshDeviceRoot(
+      argc, argv, [](const std::string& root) { fs::create_directories(root + "/var/mobile"); });
 }

@@ -18,6 +18,7 @@
 
 #include <sqlite3.h>
 
+#include "bench/device_root_main.h"
 #include "hushgate/screening/caller_label_db.h"
 #include "hushgate/screening/icu_regex.h"
 #include "hushgate/screening/screening.h"
@@ -336,14 +337,5 @@ BENCHMARK(BM_CallerLabel_Baseline)->Unit(benchmark::kMicrosecond);
 
 // Runs under a fresh device root (HUSHGATE_ROOT), removed afterwards.
 int main(int argc, char** argv) {
-  std::string root = (fs::temp_directory_path() / "hushgate-bench-XXXXXX").string();
-  if (mkdtemp(root.data()) == nullptr) return 1;
-  setenv("HUSHGATE_ROOT", root.c_str(), 1);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  std::error_code ignored;
-  fs::remove_all(root, ignored);
-  return 0;
+  return runBenchmarksInFreshDeviceRoot(argc, argv);
 }

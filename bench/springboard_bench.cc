@@ -22,6 +22,7 @@
 
 #include <sqlite3.h>
 
+#include "bench/device_root_main.h"
 #include "platform/injection.h"
 #include "platform/paths.h"
 #include "statics/MobileRegionDetector.h"
@@ -131,15 +132,5 @@ BENCHMARK(BM_SpringboardPassingCalls_Baseline)
 
 // Runs under a fresh device root (HUSHGATE_ROOT), removed afterwards.
 int main(int argc, char** argv) {
-  std::string root = (fs::temp_directory_path() / "hushgate-bench-XXXXXX").string();
-  if (mkdtemp(root.data()) == nullptr) return 1;
-  setenv("HUSHGATE_ROOT", root.c_str(), 1);
-  makeDevice();
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  std::error_code ignored;
-  fs::remove_all(root, ignored);
-  return 0;
+  return runBenchmarksInFreshDeviceRoot(argc, argv, [](const std::string&) { makeDevice(); });
 }
