@@ -20,8 +20,8 @@
 
 #include "bench/device_root_main.h"
 #include "hushgate/screening/caller_label_db.h"
-#include "hushgate/screening/icu_regex.h"
-#include "hushgate/screening/screening.h"
+#include "statics/screening/icu_regex.h"
+#include "statics/screening/screening.h"
 #include "hushgate/screening/sqlite_handles.h"
 #include "statics/Preference.h"
 #include "statics/contracts/blacklist_pattern.h"

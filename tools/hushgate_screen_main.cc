@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "hushgate/screening/caller_label_db.h"
-#include "hushgate/screening/screening.h"
+#include "statics/screening/screening.h"
 #include "platform/command_line.h"
 #include "statics/Preference.h"
 #include "statics/atomic_file.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "hushgate/screening/screening.h"
+#include "statics/screening/screening.h"
 #include "statics/result.h"
 
 // One call from a JSON line with the optional members "number" (text),

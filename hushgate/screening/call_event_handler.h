@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "hushgate/screening/screening.h"
+#include "statics/screening/screening.h"
 #include "platform/telephony.h"
 
 // What the event layer needs from the rest of the tweak.

@@ -6,7 +6,7 @@
 
 #include <sqlite3.h>
 
-#include "hushgate/screening/screening.h"
+#include "statics/screening/screening.h"
 #include "hushgate/screening/sqlite_handles.h"
 #include "platform/paths.h"
 #include "statics/Log.h"

@@ -12,7 +12,7 @@
 #include <functional>
 #include <memory>
 
-#include "hushgate/screening/screening.h"
+#include "statics/screening/screening.h"
 #include "platform/dispatch.h"
 
 class RulesReloader {

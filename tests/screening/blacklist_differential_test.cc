@@ -13,9 +13,9 @@
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
-#include "hushgate/screening/blacklist_matcher.h"
-#include "hushgate/screening/icu_regex.h"
-#include "hushgate/screening/unicode_text.h"
+#include "statics/screening/blacklist_matcher.h"
+#include "statics/screening/icu_regex.h"
+#include "statics/screening/unicode_text.h"
 #include "statics/contracts/blacklist_pattern.h"
 
 namespace {

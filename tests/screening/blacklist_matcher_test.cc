@@ -1,11 +1,11 @@
-#include "hushgate/screening/blacklist_matcher.h"
+#include "statics/screening/blacklist_matcher.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "hushgate/screening/unicode_text.h"
+#include "statics/screening/unicode_text.h"
 #include "tests/screening/icu_reference.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "hushgate/screening/screening.h"
+#include "statics/screening/screening.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <unicode/unistr.h>
 
-#include "hushgate/screening/icu_regex.h"
+#include "statics/screening/icu_regex.h"
 
 inline bool icuFindsAny(const std::vector<icu::UnicodeString>& expressions,
                         const icu::UnicodeString& number) {

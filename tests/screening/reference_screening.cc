@@ -5,8 +5,8 @@
 #include <unicode/regex.h>
 #include <unicode/unistr.h>
 
-#include "hushgate/screening/icu_regex.h"
-#include "hushgate/screening/unicode_text.h"
+#include "statics/screening/icu_regex.h"
+#include "statics/screening/unicode_text.h"
 
 namespace {
 

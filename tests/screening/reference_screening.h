@@ -4,7 +4,7 @@
 // the benchmark's baseline. Not used by the tweak.
 #pragma once
 
-#include "hushgate/screening/screening.h"
+#include "statics/screening/screening.h"
 
 ScreeningResult referenceScreenIncomingCall(const IncomingCallInfo& call, const Json& pref,
                                             const RegionLookup& regionLookup,

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "hushgate/screening/screening.h"
+#include "statics/screening/screening.h"
 
 struct RecordingLookups {
   // Number -> region code; numbers not listed have no region.

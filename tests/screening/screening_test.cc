@@ -1,4 +1,4 @@
-#include "hushgate/screening/screening.h"
+#include "statics/screening/screening.h"
 
 #include <gtest/gtest.h>
 

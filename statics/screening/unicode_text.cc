@@ -1,4 +1,4 @@
-#include "hushgate/screening/unicode_text.h"
+#include "statics/screening/unicode_text.h"
 
 #include <unicode/stringpiece.h>
 

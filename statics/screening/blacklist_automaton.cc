@@ -1,4 +1,4 @@
-#include "hushgate/screening/blacklist_automaton.h"
+#include "statics/screening/blacklist_automaton.h"
 
 #include <algorithm>
 #include <bit>

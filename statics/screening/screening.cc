@@ -1,4 +1,4 @@
-#include "hushgate/screening/screening.h"
+#include "statics/screening/screening.h"
 
 #include <utility>
 #include <vector>
@@ -6,9 +6,9 @@
 #include <unicode/regex.h>
 #include <unicode/unistr.h>
 
-#include "hushgate/screening/blacklist_matcher.h"
-#include "hushgate/screening/icu_regex.h"
-#include "hushgate/screening/unicode_text.h"
+#include "statics/screening/blacklist_matcher.h"
+#include "statics/screening/icu_regex.h"
+#include "statics/screening/unicode_text.h"
 
 struct ScreeningRules::Compiled {
   // An ignored prefix ready to run: its expression and how many characters

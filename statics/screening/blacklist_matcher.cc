@@ -1,8 +1,8 @@
-#include "hushgate/screening/blacklist_matcher.h"
+#include "statics/screening/blacklist_matcher.h"
 
 #include <utility>
 
-#include "hushgate/screening/icu_regex.h"
+#include "statics/screening/icu_regex.h"
 #include "statics/contracts/blacklist_pattern.h"
 
 BlacklistMatcher::BlacklistMatcher() = default;

@@ -1,6 +1,6 @@
-#include "hushgate/screening/icu_regex.h"
+#include "statics/screening/icu_regex.h"
 
-#include "hushgate/screening/unicode_text.h"
+#include "statics/screening/unicode_text.h"
 #include "statics/Log.h"
 
 std::unique_ptr<icu::RegexPattern> compileExpression(const icu::UnicodeString& expression) {

@@ -12,7 +12,7 @@
 #include <unicode/regex.h>
 #include <unicode/unistr.h>
 
-#include "hushgate/screening/blacklist_automaton.h"
+#include "statics/screening/blacklist_automaton.h"
 
 class BlacklistMatcher {
  public:
