@@ -18,23 +18,25 @@
 #include <vector>
 
 #include "hushgate/screening/caller_label_db.h"
-#include "statics/screening/screening.h"
 #include "platform/command_line.h"
 #include "statics/Preference.h"
 #include "statics/atomic_file.h"
 #include "statics/contracts/names.h"
 #include "statics/json_document.h"
+#include "statics/screening/screening.h"
 #include "tools/screen_input.h"
 
 namespace {
 
 const std::string kUsage =
-    "usage: hushgate-screen [--pref FILE] [--table] [NUMBER...]\n"
+    "usage: hushgate-screen [--pref FILE] [--table | --explain] [NUMBER...]\n"
     "       hushgate-screen --help | --version\n"
     "Judges calls against the preference document of the device root (or FILE).\n"
     "Without NUMBER arguments, reads JSON lines from standard input with the\n"
     "optional members \"number\", \"contact\", \"system_blocked\", \"unique_id\".\n"
     "Prints one JSON line per call: {\"number\":...,\"reason\":CODE,\"detail\":TEXT}\n"
+    "--explain adds the number after prefix removal (\"judged\") and the rule that\n"
+    "decided (\"rule\": kind, value, place, prefix).\n"
     "A bad input line (not such an object, or longer than 1 MiB) is reported on\n"
     "standard error, the others are still judged, and the exit status is 1.\n"
     "\n"
@@ -55,6 +57,7 @@ const std::string kUsage =
 struct Options {
   std::optional<std::string> prefFile;
   bool table = false;
+  bool explain = false;
   std::vector<std::string> numbers;
 };
 
@@ -76,12 +79,18 @@ std::optional<Options> parseArguments(int argc, char** argv) {
       options.prefFile = argv[++i];
     } else if (arg == "--table") {
       options.table = true;
+    } else if (arg == "--explain") {
+      options.explain = true;
     } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
       std::fprintf(stderr, "hushgate-screen: unknown option %s\n", arg.c_str());
       return std::nullopt;
     } else {
       options.numbers.push_back(arg);
     }
+  }
+  if (options.table && options.explain) {
+    std::fputs("hushgate-screen: --table and --explain do not go together\n", stderr);
+    return std::nullopt;
   }
   return options;
 }
@@ -131,7 +140,7 @@ int main(int argc, char** argv) {
     return labels.lookupCallerLabel(number);
   };
 
-  ScreenOutput output(std::cout, options->table);
+  ScreenOutput output(std::cout, options->table, options->explain);
   bool badInput = false;
   auto judge = [&](const IncomingCallInfo& call) {
     output.add(call.number, screenIncomingCall(call, rules, region, label));

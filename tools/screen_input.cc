@@ -104,6 +104,22 @@ void ScreenOutput::add(const std::string& number, const ScreeningResult& result)
   line["number"] = number;
   line["reason"] = static_cast<unsigned>(result.reason);
   line["detail"] = result.detail;
+  if (explain_) {
+    line["judged"] = result.judgedNumber;
+    const auto describe = [](const FiredRule& rule) {
+      nlohmann::ordered_json described;
+      described["kind"] = ruleKindName(rule.kind);
+      described["value"] = rule.value;
+      described["place"] = rule.place;
+      described["prefix"] = rule.cutPrefix;
+      return described;
+    };
+    line["rule"] = describe(result.rule);
+    if (result.overruledReason != BlockReasonNone) {
+      line["overruled_reason"] = static_cast<unsigned>(result.overruledReason);
+      line["overruled_rule"] = describe(result.overruledRule);
+    }
+  }
   out_ << line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
   out_.flush();
 }

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "statics/screening/screening.h"
 #include "statics/result.h"
+#include "statics/screening/screening.h"
 
 // One call from a JSON line with the optional members "number" (text),
 // "contact" (text: the caller is a contact), "system_blocked" (boolean) and
@@ -36,7 +36,11 @@ const char* blockReasonWords(BlockReason reason);
 // Writes judged calls as JSON lines, or as a table once all are in.
 class ScreenOutput {
  public:
-  ScreenOutput(std::ostream& out, bool table) : out_(out), table_(table) {}
+  // explain adds to each JSON line the number the rules judged ("judged")
+  // and the rule that decided ("rule": kind, value, place, prefix), and for a
+  // call the repeated-call allowance let through the rule it overruled.
+  ScreenOutput(std::ostream& out, bool table, bool explain = false)
+      : out_(out), table_(table), explain_(explain) {}
   void add(const std::string& number, const ScreeningResult& result);
   void finish();
 
@@ -47,5 +51,6 @@ class ScreenOutput {
   };
   std::ostream& out_;
   bool table_;
+  bool explain_;
   std::vector<Row> rows_;
 };

@@ -4,12 +4,23 @@
 #include <sys/stat.h>
 
 #include "statics/contracts/block_record.h"
+#include "statics/contracts/fired_rule.h"
 #include "statics/history_lines.h"
+
+namespace {
+
+// Whether the recents list marks the record's call: it names one, and the
+// call was blocked, not let through.
+bool isMarkedBlock(const BlockRecord& record) {
+  return !record.uniqueId.empty() && !blockRecordPassed(record);
+}
+
+}  // namespace
 
 std::vector<std::string> blockedCallUniqueIdsFromHistory(std::string_view text) {
   std::vector<std::string> ids;
   for (BlockRecord& record : parseBlockHistory(text)) {
-    if (!record.uniqueId.empty()) ids.push_back(std::move(record.uniqueId));
+    if (isMarkedBlock(record)) ids.push_back(std::move(record.uniqueId));
   }
   return ids;
 }
@@ -17,7 +28,7 @@ std::vector<std::string> blockedCallUniqueIdsFromHistory(std::string_view text) 
 std::vector<std::string> loadMPBlockHistory(const std::string& path) {
   std::vector<std::string> ids;
   const Status read = readHistoryRecords(path, [&](BlockRecord&& record, std::string_view) {
-    if (!record.uniqueId.empty()) ids.push_back(std::move(record.uniqueId));
+    if (isMarkedBlock(record)) ids.push_back(std::move(record.uniqueId));
   });
   if (!read) return {};
   return ids;
@@ -47,7 +58,7 @@ void MPBlockHistory::load() {
       readHistoryLines(file_.get(), offset_, [&](std::string_view line, bool) {
         if (line.empty()) return;
         std::optional<BlockRecord> record = parseBlockRecordLine(line);
-        if (record && !record->uniqueId.empty()) ids_.insert(std::move(record->uniqueId));
+        if (record && isMarkedBlock(*record)) ids_.insert(std::move(record->uniqueId));
       });
   if (!end) {
     startOver();

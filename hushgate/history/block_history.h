@@ -14,7 +14,7 @@
 // The unique ids ("u") of the records of a history text, in file order,
 // duplicates kept (which lines are records: parseBlockHistory). An empty id
 // is skipped: it names no call, and would match every recent call that lacks
-// an id.
+// an id. So is the record of a call that was let through (blockRecordPassed).
 std::vector<std::string> blockedCallUniqueIdsFromHistory(std::string_view text);
 
 // The unique ids of the history file at path, as above, read line by line in

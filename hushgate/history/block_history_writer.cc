@@ -74,9 +74,11 @@ void BlockHistoryWriter::openMPHistoryFileWriteHandle() {
 }
 
 void BlockHistoryWriter::appendBlockRecord(const platform::TUCall& call, unsigned reason,
-                                           const std::string& detail) {
-  const Status appended =
-      appendRecord(blockRecordForCall(call, reason, detail, blockRecordDate(clock_())));
+                                           const std::string& detail, const FiredRule& rule,
+                                           bool passed) {
+  BlockRecord record = blockRecordForCall(call, reason, detail, blockRecordDate(clock_()));
+  if (rule.kind != RuleKind::kNone || passed) setBlockRecordRule(record, rule, passed);
+  const Status appended = appendRecord(record);
   if (!appended) Log("== block record not written to %@: %@", mpHistoryFilePath_, appended.error());
   platform::mainQueue().async([] { platform::notify_post(kMPBlockHistoryAddedNotification); });
 }

@@ -14,6 +14,7 @@
 #include "platform/telephony.h"
 #include "platform/unique_fd.h"
 #include "statics/contracts/block_record.h"
+#include "statics/contracts/fired_rule.h"
 #include "statics/result.h"
 
 // The record of a blocked call: "u" the call's uniqueProxyIdentifier ("" when
@@ -44,10 +45,13 @@ class BlockHistoryWriter {
   // is none and appends write nothing until a later open succeeds.
   void openMPHistoryFileWriteHandle();
 
-  // Appends the record of a blocked call, dated now, and then posts
+  // Appends the record of a blocked call, dated now, with the rule that
+  // fired (none: no "rule" member) and, for a call that was let through
+  // instead, its "pass" (statics/contracts/fired_rule.h); then posts
   // kMPBlockHistoryAddedNotification from the main queue, even when nothing
   // could be written (a failure is logged).
-  void appendBlockRecord(const platform::TUCall& call, unsigned reason, const std::string& detail);
+  void appendBlockRecord(const platform::TUCall& call, unsigned reason, const std::string& detail,
+                         const FiredRule& rule = {}, bool passed = false);
 
   // Appends one record without announcing it; succeeds when it was written
   // whole and flushed to storage.

@@ -1,10 +1,12 @@
 #include "hushgate/hooks/springboard_hooks.h"
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 
 #include "hushgate/history/block_history.h"
 #include "hushgate/history/block_history_writer.h"
+#include "hushgate/history/recent_blocks.h"
 #include "hushgate/screening/call_event_handler.h"
 #include "hushgate/screening/caller_label_db.h"
 #include "hushgate/screening/rules_reloader.h"
@@ -29,6 +31,7 @@ namespace {
 CallEventHandler* screening;  // holds "pref" and the pending call
 CallerLabelDatabase* db;
 BlockHistoryWriter* history;  // made at launch
+RecentBlocks* recentBlocks;   // for the repeated-call allowance
 RulesReloader* reloader;
 
 platform::CallEventHandlerIMP orig_callEventHandler;
@@ -69,8 +72,17 @@ void reloadPreferences() {
   reloader->reload();
 }
 
+// The blocks of the last hour, read off the main queue.
+void loadRecentBlocks() {
+  platform::globalQueue().async([path = history->mpHistoryFilePath()] {
+    recentBlocks->loadFromHistory(path, blockRecordDate(std::chrono::system_clock::now()));
+  });
+}
+
+// The settings application replaced the file (it may have removed records).
 void reopenHistoryHandle() {
   history->openMPHistoryFileWriteHandle();
+  loadRecentBlocks();
 }
 
 void callEventHandler(id self, SEL cmd, platform::NSNotification* notification) {
@@ -89,6 +101,7 @@ void applicationDidFinishLaunching(id self, SEL cmd, id application) {
   history = new BlockHistoryWriter(mpHistoryFilePathFromOutside());
   history->prepareMPHistoryFile();
 
+  loadRecentBlocks();
   db->open();  // does nothing while there is no database file
 
   registerRetrying(kPreferenceUpdatedNotification, &reloadPreferences);
@@ -105,15 +118,24 @@ void applicationDidFinishLaunching(id self, SEL cmd, id application) {
 
 void installSpringboardHooks() {
   db = new CallerLabelDatabase(CallerLabelDatabase::defaultPath());
+  recentBlocks = new RecentBlocks();
   CallEventServices services;
   services.regionLookup = [](const std::string& number) {
     return MobileRegionDetector::sharedInstance().detectRegionCode(number);
   };
   services.labelLookup = [](const std::string& number) { return db->lookupCallerLabel(number); };
-  services.appendBlockRecord = [](const platform::TUCall& call, BlockReason reason,
-                                  const std::string& detail) {
+  services.lastBlockLookup = [](const std::string& number) {
+    return recentBlocks->lastBlock(number);
+  };
+  services.noteBlock = [](const std::string& number, int64_t date) {
+    recentBlocks->note(number, date);
+  };
+  services.appendBlockRecord = [](const platform::TUCall& call, const ScreeningResult& result) {
     // Calls are screened only after the launch sequence made the writer.
-    if (history != nullptr) history->appendBlockRecord(call, reason, detail);
+    if (history == nullptr) return;
+    const bool passed = result.overruledReason != BlockReasonNone;
+    history->appendBlockRecord(call, passed ? result.overruledReason : result.reason, result.detail,
+                               passed ? result.overruledRule : result.rule, passed);
   };
   screening = new CallEventHandler(std::move(services));
   // A changed document is read and compiled on the global queue; calls go on

@@ -1,5 +1,7 @@
 #include "hushgate/screening/call_event_handler.h"
 
+#include <chrono>
+
 #include "platform/dispatch.h"
 #include "statics/Log.h"
 
@@ -75,6 +77,14 @@ CallEventResult CallEventHandler::handleCallEvent(const platform::NSNotification
   }
 }
 
+void CallEventHandler::queueAppend(const platform::TUCall& call, const ScreeningResult& result) {
+  if (!services_.appendBlockRecord) return;
+  // The append gets its own copy: the host goes on changing the live call object.
+  platform::globalQueue().async([append = services_.appendBlockRecord, snapshot = call, result] {
+    append(snapshot, result);
+  });
+}
+
 CallEventResult CallEventHandler::screenNewIncomingCall(const platform::TUCallRef& call,
                                                         const ScreeningRules& rules,
                                                         const std::function<void()>& hostHandler) {
@@ -86,20 +96,24 @@ CallEventResult CallEventHandler::screenNewIncomingCall(const platform::TUCallRe
       info.callerNameFromNetwork);
 
   pendingIncomingTUCall_ = call;
-  ScreeningResult result =
-      screenIncomingCall(info, rules, services_.regionLookup, services_.labelLookup);
+  ScreeningContext context;
+  context.regionLookup = services_.regionLookup;
+  context.labelLookup = services_.labelLookup;
+  context.placeLookup = services_.placeLookup;
+  context.lastBlockLookup = services_.lastBlockLookup;
+  context.moment =
+      services_.moment ? services_.moment() : callMomentAt(std::chrono::system_clock::now());
+  ScreeningResult result = screenIncomingCall(info, rules, context);
+  const bool letThrough = result.overruledReason != BlockReasonNone;
   if (result.reason == BlockReasonNone) {
     passOn(hostHandler);
+    if (letThrough) queueAppend(*call, result);
     return {CallEventOutcome::Passed, std::move(result)};
   }
 
   pendingIncomingTUCallBlocked_ = true;
   platform::TUCallCenter::sharedInstance().disconnectCall(call);
-  if (services_.appendBlockRecord) {
-    // The append gets its own copy: the host goes on changing the live call object.
-    platform::globalQueue().async([append = services_.appendBlockRecord, snapshot = *call,
-                                   reason = result.reason,
-                                   detail = result.detail] { append(snapshot, reason, detail); });
-  }
+  if (services_.noteBlock) services_.noteBlock(info.number, context.moment.date);
+  queueAppend(*call, result);
   return {CallEventOutcome::Blocked, std::move(result)};
 }

@@ -9,17 +9,26 @@
 #include <memory>
 #include <string>
 
-#include "statics/screening/screening.h"
 #include "platform/telephony.h"
+#include "statics/screening/screening.h"
 
 // What the event layer needs from the rest of the tweak.
 struct CallEventServices {
   RegionLookup regionLookup;
   LabelLookup labelLookup;
-  // Appends the history record of a blocked call. Runs on the global queue
-  // with its own copy of the call object.
-  std::function<void(const platform::TUCall& call, BlockReason reason, const std::string& detail)>
+  PlaceLookup placeLookup;
+  LastBlockLookup lastBlockLookup;
+  // The moment of a call; callMomentAt(now) when empty.
+  std::function<CallMoment()> moment;
+  // Appends the history record of a blocked call, or of a call that the
+  // repeated-call allowance let through (result.overruledReason is then the
+  // reason of the rule it overruled). Runs on the global queue with its own
+  // copy of the call object and the result.
+  std::function<void(const platform::TUCall& call, const ScreeningResult& result)>
       appendBlockRecord;
+  // Told at once, on the event thread, of every block (not of a call let
+  // through), with the number as delivered and the call's moment.
+  std::function<void(const std::string& number, int64_t date)> noteBlock;
 };
 
 // What became of one event.
@@ -59,6 +68,7 @@ class CallEventHandler {
   CallEventResult screenNewIncomingCall(const platform::TUCallRef& call,
                                         const ScreeningRules& rules,
                                         const std::function<void()>& hostHandler);
+  void queueAppend(const platform::TUCall& call, const ScreeningResult& result);
 
   CallEventServices services_;
   std::shared_ptr<const ScreeningRules> rules_;

@@ -1,6 +1,7 @@
 #include "statics/contracts/pref_document.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 
 #include "statics/contracts/blacklist_pattern.h"
@@ -53,6 +54,86 @@ Json patternEntryJson(const PatternEntry& entry) {
   return Json::array({entry.pattern, entry.expression, entry.comment});
 }
 
+OptionalSetting<int> readRepeatedCallMinutes(const Json& doc) {
+  if (!prefBool(doc, kRepeatedCallEnabledKey)) return {};
+  const auto it = doc.find(kRepeatedCallMinutesKey);
+  if (it == doc.end()) return {SettingState::kOn, kDefaultRepeatedCallMinutes};
+  if (!it->is_number_integer()) return {SettingState::kUnusable, 0};
+  const int64_t minutes = it->get<int64_t>();
+  if (minutes < kMinRepeatedCallMinutes || minutes > kMaxRepeatedCallMinutes) {
+    return {SettingState::kUnusable, 0};
+  }
+  return {SettingState::kOn, static_cast<int>(minutes)};
+}
+
+bool QuietHours::contains(int weekday, int minuteOfDay) const {
+  if (weekday < 1 || weekday > 7) return false;
+  const int yesterday = weekday == 1 ? 7 : weekday - 1;
+  if (startMinute == endMinute) return days[weekday];
+  if (startMinute < endMinute) {
+    return days[weekday] && minuteOfDay >= startMinute && minuteOfDay < endMinute;
+  }
+  return (days[weekday] && minuteOfDay >= startMinute) ||
+         (days[yesterday] && minuteOfDay < endMinute);
+}
+
+std::optional<int> parseClockTime(std::string_view text) {
+  const auto digit = [&](size_t i) { return text[i] >= '0' && text[i] <= '9'; };
+  if (text.size() != 5 || text[2] != ':' || !digit(0) || !digit(1) || !digit(3) || !digit(4)) {
+    return std::nullopt;
+  }
+  const int hours = (text[0] - '0') * 10 + (text[1] - '0');
+  const int minutes = (text[3] - '0') * 10 + (text[4] - '0');
+  if (hours > 23 || minutes > 59) return std::nullopt;
+  return hours * 60 + minutes;
+}
+
+std::string clockTimeText(int minuteOfDay) {
+  minuteOfDay = std::clamp(minuteOfDay, 0, 24 * 60 - 1);
+  const char text[] = {char('0' + minuteOfDay / 600), char('0' + minuteOfDay / 60 % 10), ':',
+                       char('0' + minuteOfDay % 60 / 10), char('0' + minuteOfDay % 10)};
+  return std::string(text, sizeof text);
+}
+
+OptionalSetting<QuietHours> readQuietHours(const Json& doc) {
+  if (!prefBool(doc, kQuietHoursEnabledKey)) return {};
+  const OptionalSetting<QuietHours> unusable{SettingState::kUnusable, {}};
+  const auto timeOf = [&doc](const char* key) -> std::optional<int> {
+    const auto it = doc.find(key);
+    if (it == doc.end() || !it->is_string()) return std::nullopt;
+    return parseClockTime(it->get_ref<const std::string&>());
+  };
+  const std::optional<int> start = timeOf(kQuietHoursStartKey);
+  const std::optional<int> end = timeOf(kQuietHoursEndKey);
+  if (!start || !end) return unusable;
+  QuietHours window;
+  window.startMinute = *start;
+  window.endMinute = *end;
+  const auto days = doc.find(kQuietHoursDaysKey);
+  if (days == doc.end()) {
+    window.days.fill(true);
+    return {SettingState::kOn, window};
+  }
+  if (!days->is_array() || days->empty()) return unusable;
+  for (const Json& day : *days) {
+    if (!day.is_number_integer()) return unusable;
+    const int64_t weekday = day.get<int64_t>();
+    if (weekday < 1 || weekday > 7) return unusable;
+    window.days[static_cast<size_t>(weekday)] = true;
+  }
+  return {SettingState::kOn, window};
+}
+
+void writeQuietHours(Json& doc, const QuietHours& window) {
+  doc[kQuietHoursStartKey] = clockTimeText(window.startMinute);
+  doc[kQuietHoursEndKey] = clockTimeText(window.endMinute);
+  Json days = Json::array();
+  for (int weekday = 1; weekday <= 7; ++weekday) {
+    if (window.days[static_cast<size_t>(weekday)]) days.push_back(weekday);
+  }
+  doc[kQuietHoursDaysKey] = std::move(days);
+}
+
 bool isPrefDocumentKey(std::string_view key) {
   static constexpr const char* kKeys[] = {
       kEnabledKey,
@@ -68,6 +149,13 @@ bool isPrefDocumentKey(std::string_view key) {
       kMobileBlockedCitiesKey,
       kMobileBlockedCitiesFlattenedKey,
       kVersionKey,
+      kAllowlistKey,
+      kRepeatedCallEnabledKey,
+      kRepeatedCallMinutesKey,
+      kQuietHoursEnabledKey,
+      kQuietHoursStartKey,
+      kQuietHoursEndKey,
+      kQuietHoursDaysKey,
       kMPInjectionEnabledKey,
   };
   return std::any_of(std::begin(kKeys), std::end(kKeys),

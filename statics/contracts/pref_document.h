@@ -18,6 +18,17 @@
 //                                            the screening reads
 //   kVersionKey                              string: the short version of the
 //                                            application that saved it
+// Optional rules; a document without them screens as if they were off, and
+// readers that do not know them ignore them:
+//   kAllowlistKey                            array of pattern entries of the
+//                                            blacklist's grammar: numbers that
+//                                            always pass (but system-blocked)
+//   kRepeatedCallEnabledKey                  boolean
+//   kRepeatedCallMinutesKey                  integer 1..60 (absent: 3)
+//   kQuietHoursEnabledKey                    boolean
+//   kQuietHoursStartKey, kQuietHoursEndKey   text "HH:MM" (24 hours)
+//   kQuietHoursDaysKey                       array of weekdays 1 (Monday) .. 7
+//                                            (absent: every day)
 // Phone-side document: one JSON object with kMPInjectionEnabledKey (boolean)
 // and kVersionKey.
 //
@@ -25,6 +36,8 @@
 // three strings: the pattern as shown, its regular expression (built by
 // blacklist_pattern.h) and a comment ("" for none).
 #pragma once
+
+#include <array>
 
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -49,6 +62,13 @@ inline constexpr char kMobileBlockedGroupsKey[] = "mobile-blocked-groups";
 inline constexpr char kMobileBlockedCitiesKey[] = "mobile-blocked-cities";
 inline constexpr char kMobileBlockedCitiesFlattenedKey[] = "mobile-blocked-cities-flattened";
 inline constexpr char kVersionKey[] = "version";
+inline constexpr char kAllowlistKey[] = "allowlist";
+inline constexpr char kRepeatedCallEnabledKey[] = "repeated-call-enabled";
+inline constexpr char kRepeatedCallMinutesKey[] = "repeated-call-minutes";
+inline constexpr char kQuietHoursEnabledKey[] = "quiet-hours-enabled";
+inline constexpr char kQuietHoursStartKey[] = "quiet-hours-start";
+inline constexpr char kQuietHoursEndKey[] = "quiet-hours-end";
+inline constexpr char kQuietHoursDaysKey[] = "quiet-hours-days";
 
 // ---- Keys of the Phone-side document
 
@@ -87,6 +107,55 @@ struct PrefDocumentRead {
 };
 // nullopt when the bytes are no JSON text (statics/json_document.h).
 [[nodiscard]] std::optional<PrefDocumentRead> parsePrefDocument(std::string_view bytes);
+
+// ---- The optional rules
+
+// How a document holds an optional rule: switched off (or absent), on with a
+// usable value, or switched on with a value of the wrong type or out of
+// range, which screens as off and which the settings screen points out.
+enum class SettingState { kOff, kOn, kUnusable };
+
+template <class T>
+struct OptionalSetting {
+  SettingState state = SettingState::kOff;
+  T value{};
+  bool on() const { return state == SettingState::kOn; }
+};
+
+inline constexpr int kDefaultRepeatedCallMinutes = 3;
+inline constexpr int kMinRepeatedCallMinutes = 1;
+inline constexpr int kMaxRepeatedCallMinutes = 60;
+
+// kRepeatedCallEnabledKey and kRepeatedCallMinutesKey: the minutes within
+// which a second call from a blocked number passes.
+OptionalSetting<int> readRepeatedCallMinutes(const Json& doc);
+
+// A daily window in which screening is on; outside it every call passes.
+// Minutes since midnight in the phone's local time. An end before the start
+// runs across midnight into the next day (which need not be a listed day);
+// an end equal to the start is the whole day. days[d] for weekday d, 1
+// (Monday) .. 7 (Sunday), says on which days a window begins.
+struct QuietHours {
+  int startMinute = 0;
+  int endMinute = 0;
+  std::array<bool, 8> days{};  // days[0] unused
+
+  bool operator==(const QuietHours&) const = default;
+  // Whether a moment (weekday 1..7 and minute of the day) lies inside.
+  bool contains(int weekday, int minuteOfDay) const;
+};
+
+// kQuietHoursEnabledKey and the window's keys: unusable when a time is not
+// "HH:MM" within a day, or the days are not a non-empty array of 1..7.
+OptionalSetting<QuietHours> readQuietHours(const Json& doc);
+
+// "HH:MM" (two digits each, 00:00 .. 23:59) to minutes since midnight, and
+// back.
+std::optional<int> parseClockTime(std::string_view text);
+std::string clockTimeText(int minuteOfDay);
+
+// The window's members as the settings application stores them.
+void writeQuietHours(Json& doc, const QuietHours& window);
 
 // ---- Pattern entries
 

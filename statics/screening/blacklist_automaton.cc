@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <limits>
 #include <utility>
 
 #include <unicode/utf16.h>
@@ -38,7 +39,8 @@ class SortedEntries {
   struct Keyed {
     uint64_t key;
     const std::vector<BlacklistAtom>* atoms;
-    size_t size;  // of *atoms
+    size_t size;     // of *atoms
+    uint32_t index;  // in the list the entries were given in
   };
 
   explicit SortedEntries(const std::vector<std::vector<BlacklistAtom>>& entries) {
@@ -70,7 +72,7 @@ class SortedEntries {
       for (size_t i = 0; i < perKey_; ++i) {
         key = key << bits_ | (i < atoms.size() ? rank(atoms[i]) : 0);
       }
-      keyed_.push_back({key, &atoms, atoms.size()});
+      keyed_.push_back({key, &atoms, atoms.size(), static_cast<uint32_t>(keyed_.size())});
     }
     std::sort(keyed_.begin(), keyed_.end(), [this](const Keyed& a, const Keyed& b) {
       if (a.key != b.key) return a.key < b.key;
@@ -165,6 +167,7 @@ BlacklistAutomaton::BlacklistAutomaton(const std::vector<std::vector<BlacklistAt
       path.push_back(next);
     }
     nodes_[node].accepting = true;
+    nodes_[node].entry = std::min(nodes_[node].entry, entry.index);
     previous = &entry;
   }
 
@@ -197,24 +200,38 @@ void BlacklistAutomaton::enter(std::vector<int32_t>& states, int32_t node) const
   for (; node >= 0; node = nodes_[node].digitRun) states.push_back(node);
 }
 
-bool BlacklistAutomaton::anyAccepting(const std::vector<int32_t>& states) const {
-  return std::any_of(states.begin(), states.end(),
-                     [this](int32_t n) { return nodes_[n].accepting; });
+uint32_t BlacklistAutomaton::firstAccepting(const std::vector<int32_t>& states) const {
+  uint32_t first = kNoEntry;
+  for (const int32_t n : states) {
+    if (nodes_[n].accepting) first = std::min(first, nodes_[n].entry);
+  }
+  return first;
 }
 
 bool BlacklistAutomaton::matches(const icu::UnicodeString& text) const {
-  if (nodes_.empty()) return false;
+  return firstMatch(text).has_value();
+}
+
+std::optional<uint32_t> BlacklistAutomaton::firstMatch(const icu::UnicodeString& text) const {
+  if (nodes_.empty()) return std::nullopt;
   const char16_t* s = text.getBuffer();
   const int32_t length = text.length();
-  if (s == nullptr) return false;
+  if (s == nullptr) return std::nullopt;
 
   std::vector<int32_t> states;
   std::vector<int32_t> next;
   enter(states, 0);
+  // "$" may match before a last line terminator as well as at the end, so
+  // the first entry in list order is the least of every place's.
+  uint32_t first = kNoEntry;
+  const auto answer = [&first]() -> std::optional<uint32_t> {
+    if (first == kNoEntry) return std::nullopt;
+    return first;
+  };
   int32_t i = 0;
   while (true) {
-    if (endMatchesAt(s, length, i) && anyAccepting(states)) return true;
-    if (i >= length) return false;
+    if (endMatchesAt(s, length, i)) first = std::min(first, firstAccepting(states));
+    if (i >= length) return answer();
     UChar32 c;
     U16_NEXT(s, i, length, c);
     const bool digit = isDecimalDigit(c);
@@ -227,7 +244,7 @@ bool BlacklistAutomaton::matches(const icu::UnicodeString& text) const {
         if (node.loopsOnDigit) enter(next, n);
       }
     }
-    if (next.empty()) return false;
+    if (next.empty()) return answer();
     std::sort(next.begin(), next.end());
     next.erase(std::unique(next.begin(), next.end()), next.end());
     states.swap(next);

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
+#include <optional>
 #include <vector>
 
 #include <unicode/unistr.h>
@@ -22,10 +24,14 @@ class BlacklistAutomaton {
   // flags allows, the text may end in one line terminator (or "\r\n") that
   // the entry leaves unread.
   bool matches(const icu::UnicodeString& text) const;
+  // The least index (in the order the entries were given) of the entries
+  // that match, as matches() decides a match.
+  std::optional<uint32_t> firstMatch(const icu::UnicodeString& text) const;
 
   size_t stateCount() const { return nodes_.size(); }
 
  private:
+  static constexpr uint32_t kNoEntry = std::numeric_limits<uint32_t>::max();
   struct Node {
     uint32_t firstEdge = 0;  // literal edges, sorted by code point
     uint32_t edgeCount = 0;
@@ -33,7 +39,9 @@ class BlacklistAutomaton {
     int32_t digitRun = -1;  // entered without reading: a "\d*" that follows
     bool loopsOnDigit = false;
     bool accepting = false;
+    uint32_t entry = kNoEntry;  // accepting: the least index of its entries
   };
+
   struct Edge {
     UChar32 codePoint;
     int32_t target;
@@ -41,7 +49,7 @@ class BlacklistAutomaton {
 
   int32_t literalTarget(const Node& node, UChar32 c) const;
   void enter(std::vector<int32_t>& states, int32_t node) const;
-  bool anyAccepting(const std::vector<int32_t>& states) const;
+  uint32_t firstAccepting(const std::vector<int32_t>& states) const;
 
   std::vector<Node> nodes_;
   std::vector<Edge> edges_;

@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "statics/screening/icu_regex.h"
 #include "statics/contracts/blacklist_pattern.h"
+#include "statics/screening/icu_regex.h"
 
 BlacklistMatcher::BlacklistMatcher() = default;
 BlacklistMatcher::~BlacklistMatcher() = default;
@@ -13,11 +13,14 @@ BlacklistMatcher& BlacklistMatcher::operator=(BlacklistMatcher&&) noexcept = def
 BlacklistMatcher::BlacklistMatcher(const std::vector<icu::UnicodeString>& expressions) {
   std::vector<std::vector<BlacklistAtom>> simple;
   simple.reserve(expressions.size());
-  for (const icu::UnicodeString& expression : expressions) {
+  for (size_t i = 0; i < expressions.size(); ++i) {
+    const icu::UnicodeString& expression = expressions[i];
     if (std::optional<std::vector<BlacklistAtom>> atoms = parseBlacklistExpression(expression)) {
       simple.push_back(std::move(*atoms));
+      automatonIndex_.push_back(i);
     } else if (std::unique_ptr<icu::RegexPattern> pattern = compileExpression(expression)) {
       icuPatterns_.push_back(std::move(pattern));
+      icuIndex_.push_back(i);
     }
   }
   automatonEntries_ = simple.size();
@@ -30,4 +33,17 @@ bool BlacklistMatcher::matches(const icu::UnicodeString& number) const {
     if (findsMatch(*pattern, number)) return true;
   }
   return false;
+}
+
+std::optional<size_t> BlacklistMatcher::firstMatch(const icu::UnicodeString& number) const {
+  std::optional<size_t> first;
+  if (const std::optional<uint32_t> entry = automaton_.firstMatch(number)) {
+    first = automatonIndex_[*entry];
+  }
+  // The ICU patterns are in list order: only one before the automaton's
+  // answer can change it.
+  for (size_t i = 0; i < icuPatterns_.size() && (!first || icuIndex_[i] < *first); ++i) {
+    if (findsMatch(*icuPatterns_[i], number)) return icuIndex_[i];
+  }
+  return first;
 }

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <unicode/regex.h>
@@ -26,6 +27,9 @@ class BlacklistMatcher {
 
   // Whether any expression finds a match in number.
   bool matches(const icu::UnicodeString& number) const;
+  // The index (among the expressions given) of the first expression in
+  // their order that finds a match; nullopt when none does.
+  std::optional<size_t> firstMatch(const icu::UnicodeString& number) const;
 
   // How the expressions were taken in: merged into the automaton, or run by ICU.
   size_t automatonEntryCount() const { return automatonEntries_; }
@@ -33,6 +37,10 @@ class BlacklistMatcher {
 
  private:
   BlacklistAutomaton automaton_;
+  // Each automaton entry's and each ICU pattern's index among the
+  // expressions given.
+  std::vector<size_t> automatonIndex_;
   size_t automatonEntries_ = 0;
   std::vector<std::unique_ptr<icu::RegexPattern>> icuPatterns_;
+  std::vector<size_t> icuIndex_;
 };

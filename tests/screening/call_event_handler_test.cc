@@ -50,12 +50,12 @@ class CallEventHandlerTest : public ::testing::Test {
     CallEventServices services;
     services.regionLookup = [](const std::string&) { return std::string(); };
     services.labelLookup = [](const std::string&) { return std::optional<std::string>(); };
-    services.appendBlockRecord = [rec = recorded_](const TUCall& call, BlockReason reason,
-                                                   const std::string& detail) {
+    services.appendBlockRecord = [rec = recorded_](const TUCall& call,
+                                                   const ScreeningResult& result) {
       std::lock_guard lock(rec->mutex);
       rec->appended.push_back(call.uniqueProxyIdentifier + "|" +
                               (call.handle ? call.handle->value : "") + "|" +
-                              std::to_string(reason) + "|" + detail);
+                              std::to_string(result.reason) + "|" + result.detail);
       if (!rec->signalled) {
         rec->signalled = true;
         rec->firstAppend.set_value();

@@ -63,4 +63,27 @@ TEST(ScreenOutput, WritesJsonLinesOrATable) {
             "4001234567  5       blocked: caller label keyword (广告推销)\n");
 }
 
+TEST(ScreenOutput, ExplainNamesTheRuleAndWhatItOverruled) {
+  std::ostringstream json;
+  ScreenOutput lines(json, false, /*explain=*/true);
+  ScreeningResult blocked{
+      BlockReasonLandline, "", {RuleKind::kAreaCode, "0755", "深圳", "12583?"}, "075512345678"};
+  ScreeningResult passed{BlockReasonNone,
+                         "",
+                         {RuleKind::kRepeatedCall, "3"},
+                         "13912345678",
+                         BlockReasonMobile,
+                         {RuleKind::kMobileRegion, "0571"}};
+  lines.add("125831075512345678", blocked);
+  lines.add("13912345678", passed);
+  EXPECT_EQ(json.str(),
+            "{\"number\":\"125831075512345678\",\"reason\":2,\"detail\":\"\",\"judged\":"
+            "\"075512345678\",\"rule\":{\"kind\":\"area-code\",\"value\":\"0755\",\"place\":"
+            "\"深圳\",\"prefix\":\"12583?\"}}\n"
+            "{\"number\":\"13912345678\",\"reason\":0,\"detail\":\"\",\"judged\":"
+            "\"13912345678\",\"rule\":{\"kind\":\"repeated-call\",\"value\":\"3\",\"place\":"
+            "\"\",\"prefix\":\"\"},\"overruled_reason\":3,\"overruled_rule\":{\"kind\":"
+            "\"mobile-region\",\"value\":\"0571\",\"place\":\"\",\"prefix\":\"\"}}\n");
+}
+
 }  // namespace
