@@ -113,6 +113,28 @@ JSON
       fail "row 1 was not blocked: $(cat "$root/mobilephone.out")"
     ;;
 
+  repeated_call_passes_and_is_recorded)
+    # A blocked caller who calls again within the minutes gets through; the
+    # history says which rule blocked the first call and that the second was
+    # let through.
+    rules '{"enabled":true,"blocked-cities-flattened":["0755"],"repeated-call-enabled":true,"repeated-call-minutes":3}'
+    start_springboard
+    listen
+    send '{"call":"a","status":4,"number":"075512345678","unique_id":"call-a"}'
+    wait_for "$root/springboard.out" '"call":"a","status":4,"outcome":"disconnected"'
+    heard
+    send '{"call":"a","status":6}'
+    listen
+    send '{"call":"b","status":4,"number":"075512345678","unique_id":"call-b"}'
+    wait_for "$root/springboard.out" '"call":"b","status":4,"outcome":"passed"'
+    heard
+    grep -q '"u":"call-a".*"rule":{"kind":"area-code","value":"0755"}' "$history" ||
+      grep -q '"rule":{"kind":"area-code","value":"0755"}.*"u":"call-a"' "$history" ||
+      fail "the first call's record names no rule: $(cat "$history")"
+    grep '"call-b"' "$history" | grep -q '"pass":"repeated-call"' ||
+      fail "the second call is not recorded as let through: $(cat "$history")"
+    ;;
+
   rule_change_applies_to_next_call)
     rules '{"enabled":true}'
     start_springboard
