@@ -120,7 +120,7 @@ BENCHMARK(BM_PhoneDataLookUpWarm);
 
 // The baseline of the warm search: a table of entry positions indexed by
 // the prefix (36 MB; no record is built).
-void BM_PhoneDataLookUpWarm_Baseline(benchmark::State& state) {
+void warmTableBaseline(benchmark::State& state) {
   const std::vector<uint32_t> prefixes = prefixesOf(databasePath());
   std::vector<int32_t> table(10000000, -1);
   for (size_t i = 0; i < prefixes.size(); ++i) table[prefixes[i]] = static_cast<int32_t>(i);
@@ -131,7 +131,47 @@ void BM_PhoneDataLookUpWarm_Baseline(benchmark::State& state) {
     if (++next == list.size()) next = 0;
   }
 }
+
+void BM_PhoneDataLookUpWarm_Baseline(benchmark::State& state) {
+  warmTableBaseline(state);
+}
 BENCHMARK(BM_PhoneDataLookUpWarm_Baseline);
+
+// The region code alone, as the region detector asks for it: no record is
+// built. Its baseline is the warm search's.
+void BM_PhoneDataRegionCodeOfWarm(benchmark::State& state) {
+  const PhoneData db(databasePath());
+  const std::vector<std::string> list = warmNumbers(prefixesOf(databasePath()));
+  size_t next = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(db.regionCodeOf(list[next]));
+    if (++next == list.size()) next = 0;
+  }
+}
+BENCHMARK(BM_PhoneDataRegionCodeOfWarm);
+
+void BM_PhoneDataRegionCodeOfWarm_Baseline(benchmark::State& state) {
+  warmTableBaseline(state);
+}
+BENCHMARK(BM_PhoneDataRegionCodeOfWarm_Baseline);
+
+// MobileRegionDetector::detectRegionCode, the text the screening gets, on the
+// same numbers; its baseline is the warm search's.
+void BM_DetectRegionCodeWarm(benchmark::State& state) {
+  const MobileRegionDetector detector(HUSHGATE_PHONEDATA_DIR);
+  const std::vector<std::string> list = warmNumbers(prefixesOf(databasePath()));
+  size_t next = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(detector.detectRegionCode(list[next]));
+    if (++next == list.size()) next = 0;
+  }
+}
+BENCHMARK(BM_DetectRegionCodeWarm);
+
+void BM_DetectRegionCodeWarm_Baseline(benchmark::State& state) {
+  warmTableBaseline(state);
+}
+BENCHMARK(BM_DetectRegionCodeWarm_Baseline);
 
 void BM_GeocoderDescribeNumber(benchmark::State& state) {
   const phonedata::Geocoder geocoder;

@@ -51,5 +51,5 @@ std::string MobileRegionDetector::dbVersion() const {
 }
 
 std::string MobileRegionDetector::detectRegionCode(const std::string& number) const {
-  return phonedata_ ? phonedata_->lookUp(number).regionCode : std::string();
+  return phonedata_ ? std::string(phonedata_->regionCodeOf(number)) : std::string();
 }

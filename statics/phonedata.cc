@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <bit>
 #include <cassert>
 #include <cerrno>
 #include <cstring>
@@ -77,6 +76,15 @@ uint32_t leadingNumber(std::string_view text) {
   return value;
 }
 
+// The number of set bits, without the library call that std::popcount
+// becomes for a processor of the baseline instruction set.
+uint32_t countBits(uint64_t x) {
+  x = x - ((x >> 1) & 0x5555555555555555ULL);
+  x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+  x = (x + (x >> 4)) & 0x0f0f0f0f0f0f0f0fULL;
+  return static_cast<uint32_t>((x * 0x0101010101010101ULL) >> 56);
+}
+
 // The empty record, default-initialised: value-initialising it ("{}") would
 // first clear the whole object with a slow block store, on every miss.
 PhoneRecord emptyRecord() {
@@ -133,7 +141,7 @@ void PhoneData::makePrefixTable() {
   uint32_t entries = 0;
   for (PrefixBlock& block : table) {
     block.entriesBefore = entries;
-    entries += static_cast<uint32_t>(std::popcount(block.bits));
+    entries += countBits(block.bits);
   }
   prefixTable_ = std::move(table);
   firstPrefix_ = first;
@@ -144,7 +152,7 @@ void PhoneData::splitRecords() {
   // Real files hold a few hundred distinct records; each is split once.
   std::unordered_map<uint32_t, uint16_t> known;
   std::vector<uint16_t> entryRecords(entryCount_);
-  std::vector<RecordFields> records;
+  std::vector<PhoneRecord> records;
   const uint8_t* index = data_.data() + indexOffset_;
   for (size_t i = 0; i < entryCount_; ++i) {
     const uint32_t offset = loadLittleEndian32(index + kIndexEntrySize * i + 4);
@@ -153,7 +161,7 @@ void PhoneData::splitRecords() {
       if (const std::optional<RecordFields> fields = splitRecord(offset)) {
         if (records.size() >= kUnusableRecord) return;  // too many: split per lookup
         it->second = static_cast<uint16_t>(records.size());
-        records.push_back(*fields);
+        records.push_back(textsOf(*fields));
       }
     }
     entryRecords[i] = it->second;
@@ -183,24 +191,41 @@ PhoneRecord PhoneData::lookUp(long long phone) const {
   return _lookUp(static_cast<uint32_t>(prefix));
 }
 
-PhoneRecord PhoneData::_lookUp(uint32_t prefix) const {
-  if (prefix < kSmallestPrefix || entryCount_ == 0) return emptyRecord();
-  if (prefixTable_.empty()) return bisect(prefix);
-  if (prefix < firstPrefix_) return emptyRecord();
-  const uint32_t offset = prefix - firstPrefix_;
-  if (offset / 64 >= prefixTable_.size()) return emptyRecord();
-  const PrefixBlock& block = prefixTable_[offset / 64];
-  const uint64_t bit = uint64_t{1} << (offset % 64);
-  if ((block.bits & bit) == 0) return emptyRecord();
-  const uint64_t entry = block.entriesBefore + std::popcount(block.bits & (bit - 1));
-  const uint8_t* at = data_.data() + indexOffset_ + kIndexEntrySize * entry;
-  if (entryRecords_.empty()) return recordOfEntry(static_cast<uint64_t>(at - data_.data()));
-  const uint16_t record = entryRecords_[entry];
-  if (record == kUnusableRecord) return emptyRecord();
-  return recordOf(at, records_[record]);
+std::string_view PhoneData::regionCodeOf(std::string_view phone) const {
+  if (phone.size() < 7 || phone.size() > 11) return {};
+  const uint64_t entry = findEntry(leadingNumber(phone.substr(0, 7)));
+  if (entry == kNoEntry) return {};
+  if (!entryRecords_.empty()) {
+    const uint16_t record = entryRecords_[entry];
+    return record == kUnusableRecord ? std::string_view() : records_[record].regionCode;
+  }
+  const std::optional<RecordFields> fields = splitRecord(loadLittleEndian32(entryAt(entry) + 4));
+  return fields ? (*fields)[kRecordFieldCount - 1] : std::string_view();
 }
 
-PhoneRecord PhoneData::bisect(uint32_t prefix) const {
+PhoneRecord PhoneData::_lookUp(uint32_t prefix) const {
+  const uint64_t entry = findEntry(prefix);
+  if (entry == kNoEntry) return emptyRecord();
+  const uint8_t* at = entryAt(entry);
+  if (entryRecords_.empty()) return recordOfEntry(at);
+  const uint16_t index = entryRecords_[entry];
+  if (index == kUnusableRecord) return emptyRecord();
+  return recordOf(at, records_[index]);
+}
+
+uint64_t PhoneData::findEntry(uint32_t prefix) const {
+  if (prefix < kSmallestPrefix || entryCount_ == 0) return kNoEntry;
+  if (prefixTable_.empty()) return bisect(prefix);
+  if (prefix < firstPrefix_) return kNoEntry;
+  const uint32_t offset = prefix - firstPrefix_;
+  if (offset / 64 >= prefixTable_.size()) return kNoEntry;
+  const PrefixBlock& block = prefixTable_[offset / 64];
+  const uint64_t bit = uint64_t{1} << (offset % 64);
+  if ((block.bits & bit) == 0) return kNoEntry;
+  return block.entriesBefore + countBits(block.bits & (bit - 1));
+}
+
+uint64_t PhoneData::bisect(uint32_t prefix) const {
   // hi starts at the entry count, not one less: the entry there never lies
   // wholly inside the file, which is how a prefix above every entry ends.
   uint64_t lo = 0;
@@ -208,18 +233,18 @@ PhoneRecord PhoneData::bisect(uint32_t prefix) const {
   while (lo <= hi) {
     const uint64_t mid = (lo + hi) / 2;
     const uint64_t at = indexOffset_ + kIndexEntrySize * mid;
-    if (at + kIndexEntrySize > data_.size()) return emptyRecord();
+    if (at + kIndexEntrySize > data_.size()) return kNoEntry;
     const uint32_t found = loadLittleEndian32(data_.data() + at);
     if (found > prefix) {
-      if (mid == 0) return emptyRecord();
+      if (mid == 0) return kNoEntry;
       hi = mid - 1;
     } else if (found < prefix) {
       lo = mid + 1;
     } else {
-      return recordOfEntry(at);
+      return mid;
     }
   }
-  return emptyRecord();
+  return kNoEntry;
 }
 
 std::optional<PhoneData::RecordFields> PhoneData::splitRecord(uint32_t recordOffset) const {
@@ -238,17 +263,31 @@ std::optional<PhoneData::RecordFields> PhoneData::splitRecord(uint32_t recordOff
   return fields;
 }
 
-PhoneRecord PhoneData::recordOfEntry(uint64_t entryOffset) const {
-  const uint8_t* entry = data_.data() + entryOffset;
+PhoneRecord PhoneData::recordOfEntry(const uint8_t* entry) const {
   const std::optional<RecordFields> fields = splitRecord(loadLittleEndian32(entry + 4));
   if (!fields) return emptyRecord();
   return recordOf(entry, *fields);
 }
 
 PhoneRecord PhoneData::recordOf(const uint8_t* entry, const RecordFields& fields) {
-  PhoneRecord record;
+  PhoneRecord record = textsOf(fields);
   record.type = static_cast<CARDTYPE>(entry[8]);
   record.phonePrefix = loadLittleEndian32(entry);
+  return record;
+}
+
+PhoneRecord PhoneData::recordOf(const uint8_t* entry, const PhoneRecord& texts) {
+  // A copy of texts built once: no search for the bars and, for texts this
+  // short, no allocation. One named result, returned on every path, so that
+  // it is built in the caller's place instead of moved there.
+  PhoneRecord record = texts;
+  record.type = static_cast<CARDTYPE>(entry[8]);
+  record.phonePrefix = loadLittleEndian32(entry);
+  return record;
+}
+
+PhoneRecord PhoneData::textsOf(const RecordFields& fields) {
+  PhoneRecord record;
   record.text1.assign(fields[0].data(), fields[0].size());
   record.text2.assign(fields[1].data(), fields[1].size());
   record.text3.assign(fields[2].data(), fields[2].size());

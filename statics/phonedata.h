@@ -71,6 +71,10 @@ class PhoneData {
   // start of its first seven characters (leading white space and a "+" are
   // skipped as strtoul skips them; a "-" or no digit there is a miss).
   PhoneRecord lookUp(const std::string& phone) const;
+  // lookUp(phone).regionCode without building the record: a view of text
+  // this object holds, valid while it lives; empty on a miss. Allocates
+  // nothing.
+  std::string_view regionCodeOf(std::string_view phone) const;
   // A number from 1000000 to 99999999999, looked up by its first seven digits.
   PhoneRecord lookUp(long long phone) const;
   // The entry of a seven-digit prefix (at least 1000000), as a binary search
@@ -101,17 +105,29 @@ class PhoneData {
   void readHeader();
   void makePrefixTable();
   void splitRecords();
-  PhoneRecord bisect(uint32_t prefix) const;
+  // The position of the prefix's entry in the index; kNoEntry on a miss.
+  // (A plain number: an optional one is returned through memory, and
+  // reading it back stalls the lookup.)
+  static constexpr uint64_t kNoEntry = ~uint64_t{0};
+  uint64_t findEntry(uint32_t prefix) const;
+  uint64_t bisect(uint32_t prefix) const;
   std::optional<RecordFields> splitRecord(uint32_t recordOffset) const;
-  PhoneRecord recordOfEntry(uint64_t entryOffset) const;
+  const uint8_t* entryAt(uint64_t entry) const {
+    return data_.data() + indexOffset_ + kIndexEntrySize * entry;
+  }
+  PhoneRecord recordOfEntry(const uint8_t* entry) const;
   static PhoneRecord recordOf(const uint8_t* entry, const RecordFields& fields);
+  static PhoneRecord recordOf(const uint8_t* entry, const PhoneRecord& texts);
+  // The record of the fields, its type and prefix empty.
+  static PhoneRecord textsOf(const RecordFields& fields);
 
   std::vector<uint8_t> data_;
   std::vector<PrefixBlock> prefixTable_;
   // With the table: each entry's record among records_ (kUnusableRecord for
-  // one with fewer than four fields), each record split once.
+  // one with fewer than four fields), each record split and built once, its
+  // type and prefix left empty (they are the entry's).
   std::vector<uint16_t> entryRecords_;
-  std::vector<RecordFields> records_;
+  std::vector<PhoneRecord> records_;
   uint32_t firstPrefix_ = 0;
   bool hasData_ = false;
   uint32_t indexOffset_ = 0;

@@ -63,6 +63,7 @@ TEST(PhoneDataLookUp, Text) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(db.lookUp(c.text), c.expected) << '"' << c.text << '"';
+    EXPECT_EQ(db.regionCodeOf(c.text), c.expected.regionCode) << '"' << c.text << '"';
   }
 }
 
@@ -211,12 +212,13 @@ TEST(PhoneDataBadFiles, NothingOutsideTheFileIsRead) {
       EXPECT_EQ(db._lookUp(entry.prefix), PhoneRecord{}) << c.name << " " << entry.prefix;
     }
     EXPECT_EQ(db.lookUp("13800138000"), PhoneRecord{}) << c.name;
+    EXPECT_EQ(db.regionCodeOf("13800138000"), "") << c.name;
   }
 }
 
 // The rank table is made only for an index sorted strictly by seven-digit
 // prefixes; with it or without, every prefix of the file and its neighbours
-// get the binary search's answer.
+// get the binary search's answer, as a record and as a region code.
 TEST(PhoneDataLookUp, PrefixTableAgreesWithTheBinarySearch) {
   const auto entries = [](std::vector<uint32_t> prefixes) {
     std::vector<Entry> list;
@@ -235,6 +237,13 @@ TEST(PhoneDataLookUp, PrefixTableAgreesWithTheBinarySearch) {
       {"one entry", entries({1380013}), true},
       {"the whole range", entries({1000000, 1000063, 1000064, 1000127, 5555555, 9999999}), true},
       {"a record with three fields", {{1300000, "a|b|c", CMCC}, {1300001, "a|b|c|d", CUCC}}, true},
+      // More distinct records than are built once at open: split per lookup.
+      {"65,536 distinct records", entries([] {
+         std::vector<uint32_t> prefixes(65536);
+         for (uint32_t i = 0; i < prefixes.size(); ++i) prefixes[i] = 1300000 + 3 * i;
+         return prefixes;
+       }()),
+       true},
       {"unsorted", entries({1380013, 1300000, 1700000, 1990000}), false},
       {"a middle prefix past the last", entries({1300000, 9000000, 1380013}), false},
       {"a prefix twice", entries({1300000, 1380013, 1380013, 1700000}), false},
@@ -248,7 +257,12 @@ TEST(PhoneDataLookUp, PrefixTableAgreesWithTheBinarySearch) {
     EXPECT_EQ(db.hasPrefixTable(), c.table);
     for (const Entry& entry : c.entries) {
       for (const uint32_t prefix : {entry.prefix - 1, entry.prefix, entry.prefix + 1}) {
-        EXPECT_EQ(db._lookUp(prefix), bisectionLookUp(bytes, prefix)) << prefix;
+        const PhoneRecord expected = bisectionLookUp(bytes, prefix);
+        EXPECT_EQ(db._lookUp(prefix), expected) << prefix;
+        if (prefix < kSmallestPrefix || prefix > kLargestPrefix) continue;
+        const std::string number = std::to_string(prefix) + "5678";
+        EXPECT_EQ(db.lookUp(number), expected) << number;
+        EXPECT_EQ(db.regionCodeOf(number), expected.regionCode) << number;
       }
     }
   }

@@ -131,7 +131,8 @@ TEST_F(RealData, EveryEntryIsACityOfTheCityList) {
 }
 
 // The rank table answers every prefix of the real database, and every
-// prefix between its entries, as the binary search over the file does.
+// prefix between its entries, as the binary search over the file does: the
+// record, and the region code alone.
 TEST_F(RealData, PrefixTableAgreesWithTheBinarySearch) {
   const std::optional<std::string> path = findDatabaseFile(HUSHGATE_PHONEDATA_DIR);
   ASSERT_TRUE(path.has_value());
@@ -147,6 +148,7 @@ TEST_F(RealData, PrefixTableAgreesWithTheBinarySearch) {
     const PhoneRecord expected = phonedata_testing::bisectionLookUp(bytes, prefix);
     found += !expected.empty();
     ASSERT_EQ(db._lookUp(prefix), expected) << prefix;
+    ASSERT_EQ(db.regionCodeOf(std::to_string(prefix) + "0000"), expected.regionCode) << prefix;
   }
   EXPECT_EQ(found, db.entryCount());
 }
