@@ -16,12 +16,13 @@ HistoryScreen::HistoryScreen(std::shared_ptr<gui::HistoryVC> model, QWidget* par
   setObjectName(toQString(model_->sceneIdentifier()));
   // The table and the button share the model, so it outlives them.
   const std::shared_ptr<gui::HistoryVC> history = model_;
-  RowTableModel::Source source{
-      [history] { return history->numberOfRows(); },
-      [history](size_t row) {
-        const gui::HistoryCell cell = history->cellForRow(row);
-        return RowContent{toQString(cell.phone), {toQString(cell.date), toQString(cell.reason)}};
-      }};
+  RowTableModel::Source source{[history] { return history->numberOfRows(); },
+                               [history](size_t row) {
+                                 const gui::HistoryCell cell = history->cellForRow(row);
+                                 QStringList details{toQString(cell.date), toQString(cell.reason)};
+                                 if (!cell.rule.empty()) details.push_back(toQString(cell.rule));
+                                 return RowContent{toQString(cell.phone), details};
+                               }};
   auto actions = [history](size_t row) {
     std::vector<RowActionItem> items;
     for (const gui::HistoryRowAction& action : history->editActionsForRow(row)) {
@@ -30,7 +31,7 @@ HistoryScreen::HistoryScreen(std::shared_ptr<gui::HistoryVC> model, QWidget* par
     }
     return items;
   };
-  table_ = new RowTable(std::move(source), 2, std::move(actions), this);
+  table_ = new RowTable(std::move(source), 3, std::move(actions), this);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(table_);

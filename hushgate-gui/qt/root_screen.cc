@@ -33,6 +33,8 @@ const char* labelName(gui::RootVC::Label label) {
       return "mobileCitiesBlockedCount";
     case L::blackListCountLabel:
       return "blackListCountLabel";
+    case L::allowlistCountLabel:
+      return "allowlistCountLabel";
     case L::ignoredPrefixCount:
       return "ignoredPrefixCount";
     case L::blackKeywordsCount:
@@ -43,6 +45,10 @@ const char* labelName(gui::RootVC::Label label) {
       return "versionLabel";
     case L::phonedatVersionLabel:
       return "phonedatVersionLabel";
+    case L::repeatedCallMinutesLabel:
+      return "repeatedCallMinutesLabel";
+    case L::quietHoursLabel:
+      return "quietHoursLabel";
   }
   return "label";
 }
@@ -58,6 +64,10 @@ const char* switchName(gui::RootVC::Switch which) {
       return "blockingUnknownSwitch";
     case S::contactBypassSwitch:
       return "contactBypassSwitch";
+    case S::repeatedCallSwitch:
+      return "repeatedCallSwitch";
+    case S::quietHoursSwitch:
+      return "quietHoursSwitch";
   }
   return "switch";
 }

@@ -235,6 +235,22 @@ TEST_F(HistoryVCTest, ReasonTexts) {
   EXPECT_EQ(HistoryVC::reasonText({}), gui::localizedString("block-reason-unknown"));
 }
 
+// Each row names the rule its record stored, with the place from the lookup
+// the main screen hands over, and says when the call was let through.
+TEST_F(HistoryVCTest, RowsNameTheRuleThatDecided) {
+  json areaCode = recordJson("x", "075512345678", 1700000400, 2);
+  areaCode["rule"] = {{"kind", "area-code"}, {"value", "0755"}};
+  json passed = recordJson("y", "15800001111", 1700000500, 3);
+  passed["rule"] = {{"kind", "mobile-region"}, {"value", "020"}};
+  passed["pass"] = "repeated-call";
+  *history_ = {fromJson(passed), fromJson(areaCode), newest_};
+  screen_->setPlaceLookup(
+      [](const std::string& code) { return code == "0755" ? std::string("深圳") : std::string(); });
+  EXPECT_EQ(screen_->cellForRow(0).rule, "let through: called again (blocked by 020)");
+  EXPECT_EQ(screen_->cellForRow(1).rule, "blocked by 0755 深圳");
+  EXPECT_EQ(screen_->cellForRow(2).rule, "");  // a record from before rules were kept
+}
+
 // Times are shown in Asia/Shanghai whatever zone the machine is in.
 TEST_F(HistoryVCTest, TimesInShanghai) {
   gui_testing::ScopedTimeZone zone("America/Los_Angeles");

@@ -187,7 +187,8 @@ class ListEditorTest : public gui_testing::GuiTest {
   std::unique_ptr<ListEditorVC> screen_;
 };
 
-TEST_F(ListEditorTest, BlacklistNormalisesRefusesAndBuildsExpressions) {
+// The allow-list takes the blacklist's grammar into its own list.
+TEST_F(ListEditorTest, PatternListsNormaliseRefuseAndBuildExpressions) {
   struct Case {
     std::string input;
     Json stored;          // the entry added, or null
@@ -203,29 +204,38 @@ TEST_F(ListEditorTest, BlacklistNormalisesRefusesAndBuildsExpressions) {
       {"1*??2", nullptr, "format-not-supported"},
       {" - ", nullptr, ""},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.input);
-    pref().erase("blacklist");
-    open<gui::BlacklistVC>();
-    const size_t alertsBefore = presenter_.alerts.size();
-    ASSERT_TRUE(add(c.input));
-    if (c.stored.is_null()) {
-      EXPECT_TRUE(list("blacklist").empty());
-      EXPECT_FALSE(pref().contains("blacklist"));
-    } else {
-      EXPECT_EQ(list("blacklist"), Json::array({c.stored}));
-      EXPECT_EQ(savedDocument()["blacklist"], Json::array({c.stored}));
-      EXPECT_EQ(view_.trash, true);
+  struct Family {
+    const char* key;
+    std::function<void()> open;
+  };
+  const Family families[] = {{"blacklist", [this] { open<gui::BlacklistVC>(); }},
+                             {"allowlist", [this] { open<gui::AllowlistVC>(); }}};
+  for (const auto& [key, openEditor] : families)
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(key) + " " + c.input);
+      pref().erase("blacklist");
+      pref().erase("allowlist");
+      openEditor();
+      const size_t alertsBefore = presenter_.alerts.size();
+      ASSERT_TRUE(add(c.input));
+      if (c.stored.is_null()) {
+        EXPECT_TRUE(list(key).empty());
+        EXPECT_FALSE(pref().contains(key));
+      } else {
+        EXPECT_EQ(list(key), Json::array({c.stored}));
+        EXPECT_EQ(savedDocument()[key], Json::array({c.stored}));
+        EXPECT_FALSE(pref().contains(std::string(key) == "blacklist" ? "allowlist" : "blacklist"));
+        EXPECT_EQ(view_.trash, true);
+      }
+      if (c.refusal.empty()) {
+        EXPECT_EQ(presenter_.alerts.size(), alertsBefore + 1) << "only the dialog was shown";
+      } else {
+        ASSERT_EQ(presenter_.alerts.size(), alertsBefore + 2);
+        const gui::Alert& info = *presenter_.alerts.back();
+        EXPECT_EQ(info.title, localizedString(c.refusal));
+        EXPECT_FALSE(info.message.has_value());
+      }
     }
-    if (c.refusal.empty()) {
-      EXPECT_EQ(presenter_.alerts.size(), alertsBefore + 1) << "only the dialog was shown";
-    } else {
-      ASSERT_EQ(presenter_.alerts.size(), alertsBefore + 2);
-      const gui::Alert& info = *presenter_.alerts.back();
-      EXPECT_EQ(info.title, localizedString(c.refusal));
-      EXPECT_FALSE(info.message.has_value());
-    }
-  }
 }
 
 TEST_F(ListEditorTest, ASecondEqualPatternIsADuplicateWhateverItsComment) {
@@ -332,6 +342,13 @@ TEST_F(ListEditorTest, AddDialogsOfTheFamily) {
        "sb.blacklist",
        "add-blacklist",
        "blacklist-example",
+       true,
+       {"enter-number", "comment-optional"},
+       gui::KeyboardType::NumbersAndPunctuation},
+      {[] { return std::make_unique<gui::AllowlistVC>(); },
+       "sb.allowlist",
+       "add-allowlist",
+       "allowlist-example",
        true,
        {"enter-number", "comment-optional"},
        gui::KeyboardType::NumbersAndPunctuation},

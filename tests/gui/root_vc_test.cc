@@ -29,6 +29,7 @@
 #include "platform/notify.h"
 #include "statics/MobileRegionDetector.h"
 #include "statics/Preference.h"
+#include "statics/contracts/blacklist_pattern.h"
 #include "statics/format.h"
 #include "statics/json_document.h"
 #include "support/notification_marker.h"
@@ -475,7 +476,9 @@ TEST_F(RootVCTest, OtherSwitchesWriteTheirKeys) {
     const char* key;
   };
   for (const Case& c : {Case{Switch::blockingUnknownSwitch, "block-unknown-enabled"},
-                        Case{Switch::contactBypassSwitch, "bypass-contacts-enabled"}}) {
+                        Case{Switch::contactBypassSwitch, "bypass-contacts-enabled"},
+                        Case{Switch::repeatedCallSwitch, "repeated-call-enabled"},
+                        Case{Switch::quietHoursSwitch, "quiet-hours-enabled"}}) {
     SCOPED_TRACE(c.key);
     RootVC& screen = loadScreen();
     screen.onSwitchChanged(c.sender, false);
@@ -500,6 +503,7 @@ TEST_F(RootVCTest, RowsPushTheirScreens) {
       {"cell.zone", "sb.zones", false},
       {"cell.mobilezone", "sb.mobilezones", false},
       {"cell.blacklist", "sb.blacklist", false},
+      {"cell.allowlist", "sb.allowlist", false},
       {"cell.ignored-prefix", "sb.ignored-prefix", false},
       {"cell.keywords", "sb.blackkeywords", false},
       {"cell.opensource", "sb.opensource", true},
@@ -572,6 +576,142 @@ TEST_F(RootVCTest, ExitSuspendsThenEndsTheApplication) {
   EXPECT_EQ(presenter_.terminateCount, 0);
   mainQueue().advanceBy(0.1);
   EXPECT_EQ(presenter_.terminateCount, 1);
+}
+
+// ---- Optional rules: the minutes, the window and the number tester
+
+TEST_F(RootVCTest, RuleDialogsSaveWhatIsValidAndSayWhenNot) {
+  struct Case {
+    const char* cell;
+    std::vector<std::string> fields;
+    Json saved;  // members the document gains; null: refused
+    Label label;
+    std::string labelText;  // after the dialog
+  };
+  const std::vector<Case> cases{
+      {"cell.repeated-call-minutes",
+       {"10"},
+       {{"repeated-call-minutes", 10}},
+       Label::repeatedCallMinutesLabel,
+       "10 minutes"},
+      {"cell.repeated-call-minutes", {"0"}, nullptr, Label::repeatedCallMinutesLabel, "3 minutes"},
+      {"cell.quiet-hours-window",
+       {"22:00", "07:00", "12345"},
+       {{"quiet-hours-start", "22:00"},
+        {"quiet-hours-end", "07:00"},
+        {"quiet-hours-days", {1, 2, 3, 4, 5}}},
+       Label::quietHoursLabel,
+       "22:00–07:00, Mon Tue Wed Thu Fri"},
+      {"cell.quiet-hours-window",
+       {"25:00", "07:00", "1"},
+       nullptr,
+       Label::quietHoursLabel,
+       text("no-config")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cell + (" " + c.fields[0]));
+    Preference::sharedInstance().pref() = defaultPref();
+    Preference::sharedInstance().saveOnly();
+    RootVC& screen = loadScreen();
+    screen.viewDidAppear();
+    const Json before = mainDocumentOnDisk();
+    screen.didSelectRow(c.cell);
+    const auto form = presenter_.openAlert();
+    ASSERT_NE(form, nullptr);
+    ASSERT_EQ(form->textFields.size(), c.fields.size());
+    for (size_t i = 0; i < c.fields.size(); ++i) form->textFields[i]->text = c.fields[i];
+    ASSERT_TRUE(presenter_.tap(text("ok")));
+    if (c.saved.is_null()) {
+      EXPECT_EQ(mainDocumentOnDisk(), before);
+      ASSERT_NE(presenter_.openAlert(), nullptr);
+      EXPECT_EQ(presenter_.openAlert()->textFields.size(), 0u);
+      ASSERT_TRUE(presenter_.tap(text("ok")));
+    } else {
+      Json expected = before;
+      expected.update(c.saved);
+      Json saved = mainDocumentOnDisk();
+      saved.erase("version");
+      expected.erase("version");
+      EXPECT_EQ(saved, expected);
+    }
+    EXPECT_EQ(screen.labelText(c.label), c.labelText);
+    EXPECT_EQ(view_.labels[c.label], c.labelText);
+  }
+}
+
+TEST_F(RootVCTest, StoredValuesThatCannotScreenReadAsOff) {
+  Preference::sharedInstance().pref() = {{"repeated-call-enabled", true},
+                                         {"repeated-call-minutes", 90},
+                                         {"quiet-hours-enabled", true},
+                                         {"quiet-hours-start", 800}};
+  Preference::sharedInstance().saveOnly();
+  RootVC& screen = loadScreen();
+  screen.viewDidAppear();
+  EXPECT_TRUE(screen.switchOn(Switch::repeatedCallSwitch));
+  EXPECT_EQ(screen.labelText(Label::repeatedCallMinutesLabel), text("setting-reads-as-off"));
+  EXPECT_EQ(screen.labelText(Label::quietHoursLabel), text("setting-reads-as-off"));
+  // The dialog offers the default instead of the value it cannot use.
+  screen.didSelectRow("cell.repeated-call-minutes");
+  ASSERT_NE(presenter_.openAlert(), nullptr);
+  EXPECT_EQ(presenter_.openAlert()->textFields.at(0)->text, "3");
+}
+
+TEST_F(RootVCTest, TesterNamesTheRuleAndSavesNothing) {
+  installDatabase();
+  Preference::sharedInstance().pref() = {
+      {"enabled", true},
+      {"blacklist", Json::array({Json::array({"170*", blacklistExpression("170*"), ""})})},
+      {"allowlist",
+       Json::array({Json::array({"13800138000", blacklistExpression("13800138000"), ""})})},
+      {"blocked-cities-flattened", {"0755"}},
+      {"mobile-blocked-cities-flattened", {"020", "010"}},
+      {"ignored-prefixes", Json::array({Json::array({"12583?", prefixExpression("12583?"), ""})})},
+      {"keywords", {"推销"}}};
+  Preference::sharedInstance().saveOnly();
+  RootVC& screen = loadScreen();
+  const std::string before = root_.read(kMainPrefPath);
+  const auto verdict = [](bool blocked, const std::string& rule, const std::string& judged) {
+    return text(blocked ? "tester-would-block" : "tester-would-pass") + "\n" + rule +
+           "\nNumber judged: " + judged;
+  };
+  struct Case {
+    std::string number, label;
+    std::string title, message;
+  };
+  const std::vector<Case> cases{
+      {"", "", text("tester-empty-number"), ""},
+      {"138-abc", "", text("tester-not-a-number"), ""},
+      {"1380013800*", "", text("tester-not-a-number"), ""},
+      {"13800138000", "", "13800138000",
+       verdict(false, "Rule: allow-list 13800138000", "13800138000")},
+      {"125831 13800138000", "", "12583113800138000",
+       verdict(false, "Rule: allow-list 13800138000 (prefix 12583? removed)", "13800138000")},
+      {"15800001111", "", "15800001111", verdict(true, "Rule: blocked by 020 广州", "15800001111")},
+      {"075512345678", "", "075512345678",
+       verdict(true, "Rule: blocked by 0755 深圳", "075512345678")},
+      {"+86 170 1234 5678", "", "+8617012345678",
+       verdict(true, "Rule: blacklist 170*", "17012345678")},
+      {"13912345678", "房产推销", "13912345678",
+       verdict(true, "Rule: keyword 推销", "13912345678")},
+      {"13912345678", "", "13912345678", verdict(false, text("tester-no-rule"), "13912345678")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.number);
+    screen.didSelectRow("cell.tester");
+    const auto form = presenter_.openAlert();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->title, text("tester-title"));
+    ASSERT_EQ(form->textFields.size(), 2u);
+    ASSERT_TRUE(presenter_.type(0, c.number) || c.number.empty());
+    ASSERT_TRUE(presenter_.type(1, c.label) || c.label.empty());
+    ASSERT_TRUE(presenter_.tap(text("ok")));
+    const auto report = presenter_.openAlert();
+    ASSERT_NE(report, nullptr);
+    EXPECT_EQ(report->title, c.title);
+    EXPECT_EQ(report->message.value_or(""), c.message);
+    ASSERT_TRUE(presenter_.tap(text("ok")));
+  }
+  EXPECT_EQ(root_.read(kMainPrefPath), before);
 }
 
 // ---- Number lookup

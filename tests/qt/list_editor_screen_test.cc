@@ -47,6 +47,7 @@ struct Editor {
 
 std::shared_ptr<gui::ListEditorVC> makeModel(const QString& scene) {
   if (scene == "sb.blacklist") return std::make_shared<gui::BlacklistVC>();
+  if (scene == "sb.allowlist") return std::make_shared<gui::AllowlistVC>();
   if (scene == "sb.ignored-prefix") return std::make_shared<gui::IgnoredPrefixVC>();
   if (scene == "sb.blackkeywords") return std::make_shared<gui::KeywordsVC>();
   qFatal("no list editor %s", qPrintable(scene));
@@ -89,7 +90,7 @@ json entry(const std::string& shown, const std::string& expression, const std::s
 
 // Two entries of the list edited by scene.
 json twoEntries(const QString& scene) {
-  if (scene == "sb.blacklist") {
+  if (scene == "sb.blacklist" || scene == "sb.allowlist") {
     return json::array({entry("138*", "^138\\d*$", "推销"), entry("0755?", "^0755\\d$", "")});
   }
   if (scene == "sb.ignored-prefix") {
@@ -144,6 +145,11 @@ void ListEditorScreenTest::addsThroughTheDialog_data() {
                                              << "x"
                                              << "0755-8888 ??" << true << ""
                                              << R"(["07558888??","^07558888\\d\\d$",""])";
+  QTest::newRow("allow-list") << "sb.allowlist"
+                              << "add-allowlist"
+                              << "a号#+"
+                              << "0755-8888 ??" << true << "快递站"
+                              << R"(["07558888??","^07558888\\d\\d$","快递站"])";
   QTest::newRow("prefix") << "sb.ignored-prefix"
                           << "add-prefix-title"
                           << "*-a"
@@ -281,6 +287,7 @@ void ListEditorScreenTest::refusedInputSavesNothing() {
 void ListEditorScreenTest::commentIsEditedThroughTheRowAction_data() {
   QTest::addColumn<QString>("scene");
   QTest::newRow("blacklist") << "sb.blacklist";
+  QTest::newRow("allow-list") << "sb.allowlist";
   QTest::newRow("prefix") << "sb.ignored-prefix";
 }
 

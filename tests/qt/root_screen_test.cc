@@ -77,6 +77,10 @@ class RootScreenTest : public QObject {
                               << "bypass-contacts-enabled" << false;
     QTest::newRow("phone") << "MPSwitch"
                            << "mp-injection-enabled" << true;
+    QTest::newRow("repeated calls") << "repeatedCallSwitch"
+                                    << "repeated-call-enabled" << false;
+    QTest::newRow("quiet hours") << "quietHoursSwitch"
+                                 << "quiet-hours-enabled" << false;
   }
 
   void switchesWriteTheirDocumentAndAnnounceIt() {
@@ -138,6 +142,8 @@ class RootScreenTest : public QObject {
                                   << "sb.mobilezones";
     QTest::newRow("blacklist") << "cell.blacklist"
                                << "sb.blacklist";
+    QTest::newRow("allow-list") << "cell.allowlist"
+                                << "sb.allowlist";
     QTest::newRow("prefixes") << "cell.ignored-prefix"
                               << "sb.ignored-prefix";
     QTest::newRow("keywords") << "cell.keywords"
@@ -224,6 +230,54 @@ class RootScreenTest : public QObject {
     const QString message = gui_qt::toQString(answer->alert().message.value_or(""));
     QVERIFY2(message.contains(messagePart), qPrintable(message));
     QVERIFY(qt_testing::pressAlertButton(answer, "确定"));
+  }
+
+  void numberTesterNamesTheRule_data() {
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("messagePart");
+    QTest::newRow("blacklist") << "170 1234 5678"
+                               << ""
+                               << "17012345678"
+                               << "规则：黑名单 170*";
+    QTest::newRow("allowed") << "17000000001"
+                             << ""
+                             << "17000000001"
+                             << "规则：白名单 17000000001";
+    QTest::newRow("keyword") << "13912345678"
+                             << "快递推销"
+                             << "13912345678"
+                             << "规则：关键词 推销";
+    QTest::newRow("empty") << " "
+                           << "" << localized("tester-empty-number") << "";
+  }
+
+  void numberTesterNamesTheRule() {
+    QFETCH(QString, number);
+    QFETCH(QString, label);
+    QFETCH(QString, title);
+    QFETCH(QString, messagePart);
+    Json& pref = Preference::sharedInstance().pref();
+    pref["blacklist"] = Json::array({Json::array({"170*", "^170\\d*$", ""})});
+    pref["allowlist"] = Json::array({Json::array({"17000000001", "^17000000001$", ""})});
+    pref["keywords"] = Json::array({"推销"});
+    Preference::sharedInstance().saveOnly();
+    const std::string saved = readWholeFile(Preference::prefFilePath()).value_or("");
+    tapRow("cell.tester");
+    gui_qt::AlertDialog* dialog = qt_testing::waitForAlert();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->fields().size(), size_t{2});
+    qt_testing::typeText(dialog->fields()[0], number);
+    qt_testing::typeText(dialog->fields()[1], label);
+    QVERIFY(qt_testing::pressAlertButton(dialog, localized("ok")));
+    gui_qt::AlertDialog* answer = qt_testing::waitForAlert();
+    QVERIFY(answer && answer != dialog);
+    QCOMPARE(gui_qt::toQString(answer->alert().title.value_or("")), title);
+    const QString message = gui_qt::toQString(answer->alert().message.value_or(""));
+    QVERIFY2(message.contains(messagePart), qPrintable(message));
+    QVERIFY(qt_testing::pressAlertButton(answer, "确定"));
+    QCOMPARE(readWholeFile(Preference::prefFilePath()).value_or(""), saved);
   }
 
   void exitHidesTheWindow() {

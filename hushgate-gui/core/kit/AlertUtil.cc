@@ -71,6 +71,34 @@ void AlertUtil::showQuery(std::optional<std::string> title, std::optional<std::s
   presenter().presentAlert(std::move(alert));
 }
 
+void AlertUtil::showForm(std::optional<std::string> title, std::optional<std::string> message,
+                         std::vector<FormField> fields,
+                         std::function<void(const std::vector<std::string>& texts)> onConfirm) {
+  auto alert = makeAlert(std::move(title), std::move(message));
+  std::vector<std::weak_ptr<AlertTextField>> weakFields;
+  for (FormField& field : fields) {
+    auto textField = std::make_shared<AlertTextField>();
+    textField->placeholder = std::move(field.placeholder);
+    textField->text = std::move(field.text);
+    textField->keyboard = field.keyboard;
+    weakFields.push_back(textField);
+    alert->textFields.push_back(std::move(textField));
+  }
+  alert->actions.push_back(makeAction(alertCancelTitle(), AlertActionStyle::Cancel, nullptr));
+  alert->actions.push_back(
+      makeAction(alertConfirmTitle(), AlertActionStyle::Default,
+                 [weakFields = std::move(weakFields), onConfirm = std::move(onConfirm)] {
+                   std::vector<std::string> texts;
+                   for (const std::weak_ptr<AlertTextField>& weak : weakFields) {
+                     const std::shared_ptr<AlertTextField> field = weak.lock();
+                     if (field == nullptr) return;
+                     texts.push_back(field->text);
+                   }
+                   if (onConfirm) onConfirm(texts);
+                 }));
+  presenter().presentAlert(std::move(alert));
+}
+
 void AlertUtil::showWaitingHud(std::optional<std::string> text) {
   showOverlay(HudIndicator::Indeterminate, std::move(text));
 }

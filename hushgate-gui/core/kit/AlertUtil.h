@@ -7,8 +7,18 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "hushgate-gui/core/kit/ui.h"
 
 namespace gui {
+
+// A text field of a form (AlertUtil::showForm).
+struct FormField {
+  std::string placeholder;
+  std::string text;  // shown at first
+  KeyboardType keyboard = KeyboardType::Default;
+};
 
 // The button texts, from the localisation table ("ok", "cancel"): "确定" and
 // "取消" in Chinese, "OK" and "Cancel" in English.
@@ -26,6 +36,13 @@ class AlertUtil {
   // when isDanger, else default; closes, then runs onConfirm if given).
   static void showQuery(std::optional<std::string> title, std::optional<std::string> message,
                         bool isDanger, std::function<void()> onConfirm = {});
+
+  // An alert with the fields, cancel (only closes) then confirm (closes,
+  // then runs onConfirm with the fields' texts in order). The alert holds
+  // the fields; the handler refers to them weakly.
+  static void showForm(std::optional<std::string> title, std::optional<std::string> message,
+                       std::vector<FormField> fields,
+                       std::function<void(const std::vector<std::string>& texts)> onConfirm);
 
   // The overlay slot.
   static void showWaitingHud(std::optional<std::string> text);   // spinning indicator

@@ -1,5 +1,8 @@
 #include "hushgate-gui/core/models/city_lookup.h"
 
+#include <memory>
+#include <utility>
+
 #include "statics/format.h"
 
 namespace gui {
@@ -25,6 +28,14 @@ std::optional<CityInfo> findCityInfoWithCode(const std::vector<CityGroup>& cityG
 std::string placeText(const CityInfo& info) {
   if (info.zhixiashi) return info.city;
   return stringWithFormat("%@ - %@", info.province, info.city);
+}
+
+PlaceLookup cityNameLookup(std::vector<CityGroup> cityGroups) {
+  auto groups = std::make_shared<const std::vector<CityGroup>>(std::move(cityGroups));
+  return [groups](const std::string& code) {
+    const std::optional<CityInfo> info = findCityInfoWithCode(*groups, code);
+    return info ? info->city : std::string();
+  };
 }
 
 }  // namespace gui

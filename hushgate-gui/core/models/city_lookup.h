@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "hushgate-gui/core/models/city_groups.h"
+#include "statics/screening/screening.h"
 
 namespace gui {
 
@@ -36,5 +37,9 @@ struct CityInfo {
 // How a place is shown: the city alone for a municipality, otherwise the
 // province and the city joined with "%@ - %@".
 std::string placeText(const CityInfo& info);
+
+// A code's city name ("深圳"), as the rule texts name places; "" for a code
+// the list does not have. The lookup holds its own copy of the list.
+PlaceLookup cityNameLookup(std::vector<CityGroup> cityGroups);
 
 }  // namespace gui

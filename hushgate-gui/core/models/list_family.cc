@@ -15,6 +15,12 @@ ListTexts blacklistTexts() {
           localizedString("del-all-blacklist-prompt")};
 }
 
+ListTexts allowlistTexts() {
+  return {localizedString("add-allowlist"), localizedString("allowlist-example"),
+          /*attributedMessage=*/true, localizedString("enter-number"),
+          localizedString("del-all-allowlist-prompt")};
+}
+
 ListTexts ignoredPrefixTexts() {
   return {localizedString("add-prefix-title"), localizedString("add-prefix-content"),
           /*attributedMessage=*/false, /*firstPlaceholder=*/"",
@@ -39,6 +45,19 @@ const ListFamily kBlacklistFamily{
     .refusesWildcardRuns = true,
     .expression = blacklistExpression,
     .texts = blacklistTexts,
+};
+
+// Entries of the blacklist's shape and grammar.
+const ListFamily kAllowlistFamily{
+    .sceneIdentifier = "sb.allowlist",
+    .prefKey = kAllowlistKey,
+    .keyboard = KeyboardType::NumbersAndPunctuation,
+    .allowedCharacters = "0123456789?* -",
+    .okOnTrimmedText = false,
+    .normalise = normaliseBlacklistInput,
+    .refusesWildcardRuns = true,
+    .expression = blacklistExpression,
+    .texts = allowlistTexts,
 };
 
 const ListFamily kIgnoredPrefixFamily{

@@ -1,4 +1,4 @@
-// The three list editors differ only in what this table says: which
+// The four list editors differ only in what this table says: which
 // preference list they edit, what the add dialog shows and lets through, how
 // input is normalised and what an entry holds.
 #pragma once
@@ -39,6 +39,7 @@ struct ListFamily {
 };
 
 extern const ListFamily kBlacklistFamily;      // kBlacklistKey
+extern const ListFamily kAllowlistFamily;      // kAllowlistKey
 extern const ListFamily kIgnoredPrefixFamily;  // kIgnoredPrefixesKey
 extern const ListFamily kKeywordsFamily;       // kKeywordsKey
 

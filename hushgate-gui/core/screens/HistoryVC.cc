@@ -8,6 +8,7 @@
 #include "hushgate-gui/core/kit/AlertUtil.h"
 #include "hushgate-gui/core/kit/localization.h"
 #include "hushgate-gui/core/models/history_reader.h"
+#include "hushgate-gui/core/models/rule_text.h"
 #include "platform/dispatch.h"
 #include "platform/notify.h"
 #include "statics/Log.h"
@@ -72,7 +73,7 @@ HistoryCell HistoryVC::cellForRow(size_t row) const {
   const std::shared_ptr<HistoryList> history = history_.lock();
   if (!history || row >= history->size()) return {};
   const HistoryRecord& record = (*history)[row];
-  return {record.number, formatDate(record), reasonText(record)};
+  return {record.number, formatDate(record), reasonText(record), historyRuleText(record, places_)};
 }
 
 std::vector<HistoryRowAction> HistoryVC::editActionsForRow(size_t /*row*/) const {

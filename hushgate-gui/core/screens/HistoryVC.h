@@ -1,10 +1,9 @@
-// The history viewer: the blocked calls, newest first, with their time and
-// reason; one record or all of them can be deleted. The list is the main
-// screen's (shared, not copied, held weakly); every deletion removes the
-// chosen records from the history file (removeHistoryRecords: records the
-// screening appended since the list was read stay) and announces that to the
-// screening (kMPHistoryFileChangedNotification) and to the main screen
-// (kMPHistoryDeletedByUserNotification).
+// The history viewer: the blocked calls (and those let through), newest
+// first, with their time, reason and the rule that decided; one record or all of them can be
+// deleted. The list is the main screen's (shared, not copied, held weakly); every deletion removes
+// the chosen records from the history file (removeHistoryRecords: records the screening appended
+// since the list was read stay) and announces that to the screening
+// (kMPHistoryFileChangedNotification) and to the main screen (kMPHistoryDeletedByUserNotification).
 //
 // Made with std::make_shared (its dialog and delayed close hold it weakly).
 // Everything here runs on the main thread.
@@ -19,6 +18,7 @@
 #include "hushgate-gui/core/kit/notification_center.h"
 #include "hushgate-gui/core/kit/ui.h"
 #include "hushgate-gui/core/models/history_list.h"
+#include "statics/screening/screening.h"
 
 U_NAMESPACE_BEGIN
 class SimpleDateFormat;
@@ -31,6 +31,9 @@ struct HistoryCell {
   std::string phone;   // the record's "p"
   std::string date;    // "d" as "yyyy-MM-dd HH:mm:ss" in kChinaTimeZone
   std::string reason;  // the text of "r" ("rd" itself for keyword blocks)
+  // The rule that decided, and that the call was let through when it was
+  // (historyRuleText); "" for a record that names no rule.
+  std::string rule;
 };
 
 // A row action of the table.
@@ -69,6 +72,8 @@ class HistoryVC : public Screen, public std::enable_shared_from_this<HistoryVC> 
   // The main screen's list, set before the screen is shown.
   void setHistory(std::weak_ptr<HistoryList> history) { history_ = std::move(history); }
   std::weak_ptr<HistoryList> history() const { return history_; }
+  // The place names of the rule texts (cityNameLookup); none by default.
+  void setPlaceLookup(PlaceLookup places) { places_ = std::move(places); }
 
   // ---- Platform callbacks
   void viewDidLoad();       // makes the date formatter
@@ -109,6 +114,7 @@ class HistoryVC : public Screen, public std::enable_shared_from_this<HistoryVC> 
 
   View* view_ = nullptr;
   std::weak_ptr<HistoryList> history_;
+  PlaceLookup places_;
   std::unique_ptr<icu::SimpleDateFormat> dateFormatter_;
   ObserverToken notificationHandler_ = 0;  // 0: not observing
 };

@@ -1,8 +1,8 @@
-// The list editors: the number blacklist ("sb.blacklist"), the ignored number
-// prefixes ("sb.ignored-prefix") and the caller-label keywords
-// ("sb.blackkeywords"). One family: ListEditorVC does the work, driven by
-// the family's table (list_family.h); the three screens only choose a row of
-// it.
+// The list editors: the number blacklist ("sb.blacklist"), the allow-list
+// ("sb.allowlist"), the ignored number prefixes ("sb.ignored-prefix") and the
+// caller-label keywords ("sb.blackkeywords"). One family: ListEditorVC does
+// the work, driven by the family's table (list_family.h); the four screens
+// only choose a row of it.
 //
 // The screens keep no copy of the list: every callback reads the shared
 // preference store, and the table is reloaded when the store read the
@@ -104,6 +104,11 @@ class ListEditorVC : public Screen {
 class BlacklistVC : public ListEditorVC {
  public:
   BlacklistVC() : ListEditorVC(kBlacklistFamily) {}
+};
+
+class AllowlistVC : public ListEditorVC {
+ public:
+  AllowlistVC() : ListEditorVC(kAllowlistFamily) {}
 };
 
 class IgnoredPrefixVC : public ListEditorVC {

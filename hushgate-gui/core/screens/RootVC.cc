@@ -13,10 +13,13 @@
 #include "hushgate-gui/core/models/pref_store.h"
 #include "hushgate-gui/core/models/pref_upgrade.h"
 #include "hushgate-gui/core/models/region_database.h"
+#include "hushgate-gui/core/models/rule_text.h"
 #include "hushgate-gui/core/screens/HistoryVC.h"
 #include "hushgate-gui/core/screens/ListEditorVC.h"
 #include "hushgate-gui/core/screens/OpenSourceVC.h"
 #include "hushgate-gui/core/screens/ZoneVC.h"
+#include "hushgate-gui/core/screens/number_tester.h"
+#include "hushgate-gui/core/screens/rule_dialogs.h"
 #include "platform/bundle.h"
 #include "platform/notify.h"
 #include "statics/Log.h"
@@ -136,6 +139,8 @@ void RootVC::updateSwitches() {
   setSwitch(Switch::MPSwitch, prefBool(mpPref, kMPInjectionEnabledKey));
   setSwitch(Switch::blockingUnknownSwitch, prefBool(pref, kBlockUnknownEnabledKey));
   setSwitch(Switch::contactBypassSwitch, prefBool(pref, kBypassContactsEnabledKey));
+  setSwitch(Switch::repeatedCallSwitch, prefBool(pref, kRepeatedCallEnabledKey));
+  setSwitch(Switch::quietHoursSwitch, prefBool(pref, kQuietHoursEnabledKey));
 }
 
 void RootVC::preferenceChangedElsewhere() {
@@ -166,6 +171,7 @@ void RootVC::updateCountLabels() {
       {Label::citiesBlockedCount, kBlockedCitiesFlattenedKey, true},
       {Label::mobileCitiesBlockedCount, kMobileBlockedCitiesFlattenedKey, true},
       {Label::blackListCountLabel, kBlacklistKey, false},
+      {Label::allowlistCountLabel, kAllowlistKey, false},
       {Label::ignoredPrefixCount, kIgnoredPrefixesKey, false},
       {Label::blackKeywordsCount, kKeywordsKey, false},
   };
@@ -173,6 +179,13 @@ void RootVC::updateCountLabels() {
     const size_t count = prefArray(pref, row.key).size();
     setLabel(row.label, count > 0 ? countText(row.cities, count) : localizedString("no-config"));
   }
+  updateOptionalRuleLabels();
+}
+
+void RootVC::updateOptionalRuleLabels() {
+  const Json& pref = Preference::sharedInstance().pref();
+  setLabel(Label::repeatedCallMinutesLabel, repeatedCallMinutesText(pref));
+  setLabel(Label::quietHoursLabel, quietHoursText(pref));
 }
 
 void RootVC::setHistoryCountFromList() {
@@ -226,6 +239,12 @@ void RootVC::onSwitchChanged(Switch sender, bool on) {
     case Switch::contactBypassSwitch:
       key = kBypassContactsEnabledKey;
       break;
+    case Switch::repeatedCallSwitch:
+      key = kRepeatedCallEnabledKey;
+      break;
+    case Switch::quietHoursSwitch:
+      key = kQuietHoursEnabledKey;
+      break;
     case Switch::MPSwitch:
       if (!changeMPPref([on](Json& mpPref) { setPrefBool(mpPref, kMPInjectionEnabledKey, on); })) {
         updateSwitches();  // back to what is saved
@@ -267,6 +286,23 @@ void RootVC::didSelectRow(const std::string& cellIdentifier) {
     pushScreen(zones);
   } else if (cellIdentifier == "cell.blacklist") {
     pushScreen(std::make_shared<BlacklistVC>());
+  } else if (cellIdentifier == "cell.allowlist") {
+    pushScreen(std::make_shared<AllowlistVC>());
+  } else if (cellIdentifier == "cell.repeated-call-minutes") {
+    const LifetimeGuard::Token alive = lifetime_.token();
+    showRepeatedCallMinutesDialog([this, alive] {
+      if (!alive.expired()) updateOptionalRuleLabels();
+    });
+    deselectRow();
+  } else if (cellIdentifier == "cell.quiet-hours-window") {
+    const LifetimeGuard::Token alive = lifetime_.token();
+    showQuietHoursDialog([this, alive] {
+      if (!alive.expired()) updateOptionalRuleLabels();
+    });
+    deselectRow();
+  } else if (cellIdentifier == "cell.tester") {
+    showNumberTester();
+    deselectRow();
   } else if (cellIdentifier == "cell.ignored-prefix") {
     pushScreen(std::make_shared<IgnoredPrefixVC>());
   } else if (cellIdentifier == "cell.keywords") {
@@ -292,6 +328,7 @@ void RootVC::didSelectRow(const std::string& cellIdentifier) {
     if (canOpenHistory()) {
       auto viewer = std::make_shared<HistoryVC>();
       viewer->setHistory(history_);
+      viewer->setPlaceLookup(cityNameLookup(cityGroups_));
       pushScreen(viewer);
     } else {
       deselectRow();
@@ -314,34 +351,25 @@ void RootVC::deselectRow() {
 // ---- Number lookup
 
 void RootVC::showMobileQuery() {
-  auto alert = std::make_shared<Alert>();
-  alert->title = localizedString("mobile-query-alert-title");
-  alert->style = AlertStyle::Alert;
-
-  auto field = std::make_shared<AlertTextField>();
-  field->placeholder = localizedString("mobile-query-placeholer");
-  field->keyboard = KeyboardType::NumberPad;
-  alert->textFields.push_back(field);
-
-  auto cancel = std::make_shared<AlertAction>();
-  cancel->title = localizedString("cancel");
-  cancel->style = AlertActionStyle::Cancel;
-  alert->actions.push_back(cancel);
-
-  auto ok = std::make_shared<AlertAction>();
-  ok->title = localizedString("ok");
-  ok->style = AlertActionStyle::Default;
-  // The alert holds the field; the button refers to it weakly.
-  std::weak_ptr<AlertTextField> weakField = field;
   const LifetimeGuard::Token alive = lifetime_.token();
-  ok->handler = [this, alive, weakField] {
-    const auto field = weakField.lock();
-    if (alive.expired() || field == nullptr) return;
-    lookUpMobileNumber(field->text);
-  };
-  alert->actions.push_back(ok);
+  AlertUtil::showForm(localizedString("mobile-query-alert-title"), std::nullopt,
+                      {{localizedString("mobile-query-placeholer"), "", KeyboardType::NumberPad}},
+                      [this, alive](const std::vector<std::string>& texts) {
+                        if (!alive.expired()) lookUpMobileNumber(texts[0]);
+                      });
+}
 
-  presenter().presentAlert(alert);
+void RootVC::showNumberTester() {
+  const LifetimeGuard::Token alive = lifetime_.token();
+  gui::showNumberTester([this, alive] {
+    NumberTesterEnvironment environment;
+    environment.moment = callMomentAt(std::chrono::system_clock::now());
+    if (alive.expired()) return environment;
+    environment.regionDetector = &regionDetector();
+    environment.places = cityNameLookup(cityGroups_);
+    environment.history = history_.get();
+    return environment;
+  });
 }
 
 void RootVC::lookUpMobileNumber(const std::string& input) {

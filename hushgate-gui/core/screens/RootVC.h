@@ -1,6 +1,8 @@
-// The main settings screen, root of the navigation stack: the four switches
-// of the preference documents, the counts of every rule list, the entry
-// points of the other screens, the mobile-number lookup and quitting.
+// The main settings screen, root of the navigation stack: the switches of
+// the preference documents, the counts of every rule list, the minutes of
+// the repeated-call allowance and the quiet-hours window, the entry points
+// of the other screens, the mobile-number lookup, the number tester and
+// quitting.
 //
 // It owns the in-memory list of blocked calls, read from the block history
 // file on a background queue and reloaded when the screening announces a new
@@ -37,13 +39,16 @@ class RootVC : public Screen {
     citiesBlockedCount,        // row "cell.zone"
     mobileCitiesBlockedCount,  // row "cell.mobilezone"
     blackListCountLabel,       // row "cell.blacklist"
+    allowlistCountLabel,       // row "cell.allowlist"
     ignoredPrefixCount,        // row "cell.ignored-prefix"
     blackKeywordsCount,        // row "cell.keywords"
     historyCount,              // row "cell.history"
     versionLabel,              // the application's short version
     phonedatVersionLabel,      // the number-location database's version
+    repeatedCallMinutesLabel,  // row "cell.repeated-call-minutes"
+    quietHoursLabel,           // row "cell.quiet-hours-window"
   };
-  static constexpr size_t kLabelCount = 9;
+  static constexpr size_t kLabelCount = 12;
 
   // The switches, and what they write.
   enum class Switch {
@@ -51,8 +56,10 @@ class RootVC : public Screen {
     MPSwitch,               // Phone-side kMPInjectionEnabledKey
     blockingUnknownSwitch,  // main kBlockUnknownEnabledKey
     contactBypassSwitch,    // main kBypassContactsEnabledKey
+    repeatedCallSwitch,     // main kRepeatedCallEnabledKey
+    quietHoursSwitch,       // main kQuietHoursEnabledKey
   };
-  static constexpr size_t kSwitchCount = 4;
+  static constexpr size_t kSwitchCount = 6;
 
   // What the front end shows. Each call replaces what the widget showed.
   class View {
@@ -97,7 +104,7 @@ class RootVC : public Screen {
   // Each time the screen becomes visible: recomputes the count labels, and
   // the history count when the history viewer deleted records.
   void viewDidAppear();
-  // The value-changed action of the four switches: writes the switch's
+  // The value-changed action of the switches: writes the switch's
   // preference.
   void onSwitchChanged(Switch sender, bool on);
   // The exit control: suspends the application, then ends it 0.3 s later.
@@ -152,6 +159,8 @@ class RootVC : public Screen {
   void deselectRow();
   void pushScreen(std::shared_ptr<Screen> screen);
   void showMobileQuery();
+  void showNumberTester();
+  void updateOptionalRuleLabels();
   void lookUpMobileNumber(const std::string& input);
   const MobileRegionDetector& regionDetector() const;
   platform::DispatchQueue& backgroundQueue() const;

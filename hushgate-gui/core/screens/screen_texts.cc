@@ -22,8 +22,18 @@ const std::vector<RootSection>& rootSections() {
            {"cell.zone", "row-zones", L::citiesBlockedCount, std::nullopt, true},
            {"cell.mobilezone", "row-mobilezones", L::mobileCitiesBlockedCount, std::nullopt, true},
            {"cell.blacklist", "row-blacklist", L::blackListCountLabel, std::nullopt, true},
+           {"cell.allowlist", "row-allowlist", L::allowlistCountLabel, std::nullopt, true},
            {"cell.ignored-prefix", "row-ignored-prefix", L::ignoredPrefixCount, std::nullopt, true},
            {"cell.keywords", "row-keywords", L::blackKeywordsCount, std::nullopt, true},
+       }},
+      {"section-allowances",
+       {
+           {"cell.repeated-call", "row-repeated-call", std::nullopt, S::repeatedCallSwitch, false},
+           {"cell.repeated-call-minutes", "row-repeated-call-minutes", L::repeatedCallMinutesLabel,
+            std::nullopt, false},
+           {"cell.quiet-hours", "row-quiet-hours", std::nullopt, S::quietHoursSwitch, false},
+           {"cell.quiet-hours-window", "row-quiet-hours-window", L::quietHoursLabel, std::nullopt,
+            false},
        }},
       {"section-history",
        {
@@ -32,6 +42,7 @@ const std::vector<RootSection>& rootSections() {
       {"section-tools",
        {
            {"cell.mobiletest", "row-mobiletest", std::nullopt, std::nullopt, false},
+           {"cell.tester", "row-tester", std::nullopt, std::nullopt, false},
        }},
       {"section-donation",
        {
@@ -55,6 +66,7 @@ std::string sceneTitle(std::string_view scene) {
   if (scene == "sb.zones") return localizedString("title-zones");
   if (scene == "sb.mobilezones") return localizedString("title-mobilezones");
   if (scene == "sb.blacklist") return localizedString("title-blacklist");
+  if (scene == "sb.allowlist") return localizedString("title-allowlist");
   if (scene == "sb.ignored-prefix") return localizedString("title-ignored-prefix");
   if (scene == "sb.blackkeywords") return localizedString("title-blackkeywords");
   if (scene == "sb.history") return localizedString("title-history");
