@@ -601,7 +601,7 @@ TEST_F(RootVCTest, RuleDialogsSaveWhatIsValidAndSayWhenNot) {
         {"quiet-hours-end", "07:00"},
         {"quiet-hours-days", {1, 2, 3, 4, 5}}},
        Label::quietHoursLabel,
-       "22:00–07:00, Mon Tue Wed Thu Fri"},
+       "22:00–07:00, Mon–Fri"},
       {"cell.quiet-hours-window",
        {"25:00", "07:00", "1"},
        nullptr,

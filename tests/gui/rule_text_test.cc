@@ -55,7 +55,10 @@ TEST_F(RuleTextTest, HistoryRowsSayWhatLetACallThrough) {
   setBlockRecordRule(blocked, {RuleKind::kBlacklist, "170*"}, /*passed=*/false);
   BlockRecord passed;
   setBlockRecordRule(passed, {RuleKind::kMobileRegion, "0755", "深圳"}, /*passed=*/true);
+  BlockRecord numberless;
+  setBlockRecordRule(numberless, {RuleKind::kUnknownNumber}, /*passed=*/false);
   EXPECT_EQ(gui::historyRuleText(BlockRecord{}), "");
+  EXPECT_EQ(gui::historyRuleText(numberless), "") << "the reason says it already";
   EXPECT_EQ(gui::historyRuleText(blocked), "blacklist 170*");
   EXPECT_EQ(gui::historyRuleText(passed), "let through: called again (blocked by 0755 深圳)");
 }
@@ -77,7 +80,12 @@ TEST_F(RuleTextTest, LabelsOfTheMinutesAndTheWindow) {
         {"quiet-hours-end", "18:00"},
         {"quiet-hours-days", {1, 2, 3, 4, 5}}},
        off,
-       "08:00–18:00, Mon Tue Wed Thu Fri"},
+       "08:00–18:00, Mon–Fri"},
+      {{{"quiet-hours-start", "08:00"},
+        {"quiet-hours-end", "18:00"},
+        {"quiet-hours-days", {7, 1, 2, 4, 5, 6}}},
+       "3 minutes",
+       "08:00–18:00, Mon Tue Thu–Sun"},
       {{{"repeated-call-minutes", "5"},
         {"quiet-hours-start", "8:00"},
         {"quiet-hours-end", "18:00"}},

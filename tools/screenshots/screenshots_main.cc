@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTest>
 #include <cstdio>
 
@@ -74,6 +75,13 @@ void tapRow(QWidget& window, const char* cell) {
   }
 }
 
+// Back to the screen below; the screen that was on top is gone at once, so
+// that no widget of it is found by name afterwards.
+void popScreen(gui_qt::NavigationWindow& window) {
+  window.pop();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 void click(QWidget* widget) {
   if (widget) QTest::mouseClick(widget, Qt::LeftButton);
 }
@@ -112,11 +120,11 @@ int main(int argc, char** argv) {
     qt_testing::typeText(search, QStringLiteral("广"));
   }
   ok &= camera.take("zones-search.png");
-  window.pop();
+  popScreen(window);
 
   tapRow(window, "cell.mobilezone");
   ok &= camera.take("mobile-zones.png");
-  window.pop();
+  popScreen(window);
 
   tapRow(window, "cell.blacklist");
   ok &= camera.take("blacklist.png");
@@ -128,23 +136,36 @@ int main(int argc, char** argv) {
   }
   ok &= camera.take("blacklist-add.png");
   closeAlert();
-  window.pop();
+  popScreen(window);
+
+  // The allow-list, filled through its add dialog: a courier's number
+  // inside the blocked 0755 region.
+  tapRow(window, "cell.allowlist");
+  click(find<QPushButton>(window, "addButton"));
+  if (gui_qt::AlertDialog* dialog = qt_testing::waitForAlert()) {
+    qt_testing::typeText(dialog->fields()[0], "0755 2688 ????");
+    if (dialog->fields().size() > 1)
+      qt_testing::typeText(dialog->fields()[1], QStringLiteral("快递驿站"));
+    click(dialog->button(QString::fromStdString(gui::localizedString("ok"))));
+  }
+  ok &= camera.take("allowlist.png");
+  popScreen(window);
 
   tapRow(window, "cell.ignored-prefix");
   ok &= camera.take("ignored-prefixes.png");
-  window.pop();
+  popScreen(window);
 
   tapRow(window, "cell.keywords");
   ok &= camera.take("keywords.png");
-  window.pop();
+  popScreen(window);
 
   tapRow(window, "cell.opensource");
   ok &= camera.take("opensource.png");
-  window.pop();
+  popScreen(window);
 
   tapRow(window, "cell.history");
   ok &= camera.take("history.png");
-  window.pop();
+  popScreen(window);
 
   tapRow(window, "cell.mobiletest");
   if (gui_qt::AlertDialog* dialog = qt_testing::waitForAlert()) {
@@ -153,6 +174,32 @@ int main(int argc, char** argv) {
   }
   QTest::qWait(100);
   ok &= camera.take("lookup.png");
+  closeAlert();
+
+  // The exceptions, switched on, with their minutes and window.
+  click(find<QWidget>(window, "repeatedCallSwitch"));
+  tapRow(window, "cell.quiet-hours-window");
+  if (gui_qt::AlertDialog* dialog = qt_testing::waitForAlert()) {
+    const QString texts[] = {"08:00", "22:00", "123456"};
+    for (int i = 0; i < 3 && i < static_cast<int>(dialog->fields().size()); ++i) {
+      dialog->fields()[i]->clear();
+      qt_testing::typeText(dialog->fields()[i], texts[i]);
+    }
+    click(dialog->button(QString::fromStdString(gui::localizedString("ok"))));
+  }
+  click(find<QWidget>(window, "quietHoursSwitch"));
+  if (auto* scroll = find<QScrollArea>(window, "rootScroll")) {
+    if (auto* row = find<QWidget>(window, "cell.tester")) scroll->ensureWidgetVisible(row, 0, 0);
+  }
+  ok &= camera.take("main-exceptions.png");
+
+  tapRow(window, "cell.tester");
+  if (gui_qt::AlertDialog* dialog = qt_testing::waitForAlert()) {
+    qt_testing::typeText(dialog->fields()[0], "+86 170 1234 5678");
+    click(dialog->button(QString::fromStdString(gui::localizedString("ok"))));
+  }
+  QTest::qWait(100);
+  ok &= camera.take("tester.png");
   closeAlert();
   return ok ? 0 : 1;
 }

@@ -1,5 +1,7 @@
 #include "hushgate-gui/core/models/rule_text.h"
 
+#include <algorithm>
+
 #include "hushgate-gui/core/kit/localization.h"
 #include "statics/format.h"
 
@@ -56,16 +58,31 @@ std::string weekdayName(int day) {
   }
 }
 
-// The days of a window: "every day" or their short names.
+// The days of a window: "every day", or their short names with each run of
+// three or more days in a row as a range ("Mon–Fri Sun").
 std::string daysText(const std::array<bool, 8>& days) {
-  std::string text;
-  int count = 0;
-  for (int day = 1; day <= 7; ++day) {
-    if (!days[day]) continue;
-    if (count++ > 0) text += ' ';
-    text += weekdayName(day);
+  if (std::all_of(days.begin() + 1, days.end(), [](bool on) { return on; })) {
+    return localizedString("every-day");
   }
-  return count == 7 ? localizedString("every-day") : text;
+  std::string text;
+  for (int day = 1; day <= 7;) {
+    if (!days[day]) {
+      ++day;
+      continue;
+    }
+    int last = day;
+    while (last < 7 && days[last + 1]) ++last;
+    if (!text.empty()) text += ' ';
+    if (last - day >= 2) {
+      text += stringWithFormat(localizedString("weekday-range-fmt"), weekdayName(day),
+                               weekdayName(last));
+      day = last + 1;
+    } else {
+      text += weekdayName(day);
+      ++day;
+    }
+  }
+  return text;
 }
 
 // doc with its switch on: how the stored values would screen.
@@ -95,7 +112,11 @@ std::string firedRuleText(const FiredRule& rule, const PlaceLookup& places) {
 
 std::string historyRuleText(const BlockRecord& record, const PlaceLookup& places) {
   const std::optional<FiredRule> rule = blockRecordRule(record);
-  const std::string text = rule ? firedRuleText(*rule, places) : std::string();
+  // The reason of these says all there is to say.
+  const bool saidByReason = rule && (rule->kind == RuleKind::kUnknownNumber ||
+                                     rule->kind == RuleKind::kSystemBlocked);
+  const std::string text =
+      rule && !saidByReason ? firedRuleText(*rule, places) : std::string();
   if (!blockRecordPassed(record)) return text;
   return text.empty() ? localizedString("history-let-through")
                       : stringWithFormat(localizedString("history-let-through-fmt"), text);
