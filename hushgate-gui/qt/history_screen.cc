@@ -21,7 +21,7 @@ HistoryScreen::HistoryScreen(std::shared_ptr<gui::HistoryVC> model, QWidget* par
                                  const gui::HistoryCell cell = history->cellForRow(row);
                                  QStringList details{toQString(cell.date), toQString(cell.reason)};
                                  if (!cell.rule.empty()) details.push_back(toQString(cell.rule));
-                                 return RowContent{toQString(cell.phone), details};
+                                 return RowContent{toQString(cell.title), details};
                                }};
   auto actions = [history](size_t row) {
     std::vector<RowActionItem> items;
@@ -32,6 +32,7 @@ HistoryScreen::HistoryScreen(std::shared_ptr<gui::HistoryVC> model, QWidget* par
     return items;
   };
   table_ = new RowTable(std::move(source), 3, std::move(actions), this);
+  table_->setEmptyText(toQString(gui::HistoryVC::emptyText()));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(table_);

@@ -34,6 +34,7 @@ ListEditorScreen::ListEditorScreen(std::shared_ptr<gui::ListEditorVC> model, QWi
   };
   table_ = new RowTable(std::move(source), model_->family().hasComments() ? 1 : 0,
                         std::move(actions), this);
+  table_->setEmptyText(toQString(model_->emptyText()));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(table_);

@@ -34,7 +34,8 @@ OpenSourceScreen::OpenSourceScreen(std::shared_ptr<gui::OpenSourceVC> model, QWi
     copyright->setProperty("class", "rowValue");
     copyright->setWordWrap(true);
     // The full text, folded until asked for.
-    auto* text = new QLabel(toQString(gui::OpenSourceVC::licenseText(notice)), group);
+    auto* text = new QLabel(
+        toQString(gui::reflowedParagraphs(gui::OpenSourceVC::licenseText(notice))), group);
     text->setObjectName(toQString(notice.licenseFile));
     text->setProperty("class", "rowValue");
     text->setWordWrap(true);

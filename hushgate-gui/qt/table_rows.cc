@@ -295,6 +295,20 @@ QRect RowTable::actionsButtonRect(size_t row) const {
   return item.isValid() ? buttonRectIn(item, fontMetrics()) : QRect();
 }
 
+void RowTable::setEmptyText(const QString& text) {
+  emptyText_ = text;
+  viewport()->update();
+}
+
+void RowTable::paintEvent(QPaintEvent* event) {
+  QListView::paintEvent(event);
+  if (!showsEmptyText()) return;
+  QPainter painter(viewport());
+  painter.setPen(palette().color(QPalette::PlaceholderText));
+  const QRect area = viewport()->rect().adjusted(32, 0, -32, 0);
+  painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, emptyText_);
+}
+
 void RowTable::contextMenuEvent(QContextMenuEvent* event) {
   const bool byMouse = event->reason() == QContextMenuEvent::Mouse;
   const QModelIndex index = byMouse ? indexAt(event->pos()) : currentIndex();

@@ -92,6 +92,11 @@ class RowTable : public QListView {
 
   RowTableModel* rows() const { return rows_; }
 
+  // The text drawn in the middle of the table while it has no row.
+  void setEmptyText(const QString& text);
+  const QString& emptyText() const { return emptyText_; }
+  bool showsEmptyText() const { return rows_->rowCount() == 0 && !emptyText_.isEmpty(); }
+
   // Opens the actions of a row in a popup at a global position, replacing
   // any open one; nullptr when the row is not there or has no actions.
   RowActionsPopup* openActions(size_t row, const QPoint& globalPos);
@@ -106,9 +111,11 @@ class RowTable : public QListView {
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   RowTableModel* rows_;
+  QString emptyText_;
   ActionsProvider actions_;
   QPointer<RowActionsPopup> popup_;
 };

@@ -249,6 +249,10 @@ TEST_F(HistoryVCTest, RowsNameTheRuleThatDecided) {
   EXPECT_EQ(screen_->cellForRow(0).rule, "let through: called again (blocked by 020)");
   EXPECT_EQ(screen_->cellForRow(1).rule, "blocked by 0755 深圳");
   EXPECT_EQ(screen_->cellForRow(2).rule, "");  // a record from before rules were kept
+  EXPECT_EQ(screen_->cellForRow(2).title, "13800138000");
+  *history_ = {record("z", "", 1700000600, 1)};
+  EXPECT_EQ(screen_->cellForRow(0).phone, "");
+  EXPECT_EQ(screen_->cellForRow(0).title, "No number");
 }
 
 // Times are shown in Asia/Shanghai whatever zone the machine is in.

@@ -366,3 +366,19 @@ TEST(ResourcesTest, EveryOpenSourceNoticeShipsItsLicenceText) {
   gui::OpenSourceVC::Notice missing{"x", "y", "z", "no-such-licence"};
   EXPECT_EQ(gui::OpenSourceVC::licenseText(missing), "");
 }
+
+TEST(ResourcesTest, LicenceTextsWrapAtAnyWidth) {
+  struct Case {
+    std::string text, expected;
+  };
+  const std::vector<Case> cases{
+      {"Permission is hereby\ngranted, free\r\nof charge.\n",
+       "Permission is hereby granted, free of charge."},
+      {"One.\n\nTwo\nlines.", "One.\n\nTwo lines."},
+      {"Terms:\n1. first\n   indented\n- item\n(a) clause\nend",
+       "Terms:\n1. first\n   indented\n- item\n(a) clause end"},
+      {"\n\nA\n \nB", "A\n\nB"},  // leading blank lines go
+      {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(gui::reflowedParagraphs(c.text), c.expected) << c.text;
+}

@@ -132,7 +132,7 @@ void HistoryScreenTest::rowsShowNumberTimeAndReason() {
   // Newest first; times in Asia/Shanghai (UTC+8).
   const std::vector<Row> expected = {
       {"13800138000", "2023-11-15 06:18:20", localized("block-reason-blacklist")},
-      {"", "2023-11-15 06:17:40", localized("block-reason-unknown")},
+      {localized("history-no-number"), "2023-11-15 06:17:40", localized("block-reason-unknown")},
       {"95555", "2023-11-15 06:17:30", localized("block-reason-system")},
       {"02088886666", "2023-11-15 06:16:40", localized("block-reason-landline")},
       {"+8613912345678", "2023-11-15 06:15:00", "广告推销"},
@@ -145,6 +145,8 @@ void HistoryScreenTest::rowsShowNumberTimeAndReason() {
              (QStringList{expected[i].date, expected[i].reason}));
   }
   QVERIFY(localized("block-reason-unknown") != "block-reason-unknown");
+  QCOMPARE(localized("history-no-number"), QString("未知号码"));
+  QVERIFY(!viewer.table->showsEmptyText());
 }
 
 // The row's only action, "delete" in red, rewrites the file without the
@@ -174,6 +176,7 @@ void HistoryScreenTest::aRowIsDeletedThroughItsAction() {
   QVERIFY(std::filesystem::exists(mpHistoryFilePathFromOutside()));
   QCOMPARE(historyFileText(), std::string());
   QCOMPARE(qt_testing::rowCount(viewer.table), 0);
+  QVERIFY(viewer.table->showsEmptyText());
   // A close would be queued with its delay; it would have run by now.
   QVERIFY(qt_testing::drainMainQueue());
   QCOMPARE(session.window().depth(), size_t(2));

@@ -392,6 +392,8 @@ void ListEditorScreenTest::clearAllAsksFirst_data() {
   QTest::addColumn<QString>("promptKey");
   QTest::newRow("blacklist") << "sb.blacklist"
                              << "del-all-blacklist-prompt";
+  QTest::newRow("allow-list") << "sb.allowlist"
+                              << "del-all-allowlist-prompt";
   QTest::newRow("prefix") << "sb.ignored-prefix"
                           << "del-all-prefixes-prompt";
   QTest::newRow("keyword") << "sb.blackkeywords"
@@ -407,6 +409,7 @@ void ListEditorScreenTest::clearAllAsksFirst() {
   const json list = twoEntries(scene);
   const Editor editor = open(session, scene, list);
   const qt_testing::NotificationCounter updates(kPreferenceUpdated);
+  QVERIFY(!editor.table->showsEmptyText());
 
   click(editor.trashButton);
   gui_qt::AlertDialog* dialog = qt_testing::waitForAlert();
@@ -432,6 +435,10 @@ void ListEditorScreenTest::clearAllAsksFirst() {
   COMPARE_JSON(listOnDisk(session, editor), json::array());
   QCOMPARE(qt_testing::rowCount(editor.table), 0);
   QVERIFY(!editor.trashButton->isEnabled());
+  // An empty list says what it is for instead of showing a blank table.
+  QVERIFY(editor.table->showsEmptyText());
+  QCOMPARE(editor.table->emptyText(), gui_qt::toQString(editor.model->emptyText()));
+  QVERIFY(!editor.table->emptyText().isEmpty());
 }
 
 HUSHGATE_QT_TEST_MAIN(ListEditorScreenTest)

@@ -122,6 +122,14 @@ int main(int argc, char** argv) {
   ok &= camera.take("zones-search.png");
   popScreen(window);
 
+  tapRow(window, "cell.zone");
+  if (auto* search = find<QLineEdit>(window, "searchBar")) {
+    search->setFocus();
+    qt_testing::typeText(search, QStringLiteral("shenzhen"));
+  }
+  ok &= camera.take("zones-pinyin.png");
+  popScreen(window);
+
   tapRow(window, "cell.mobilezone");
   ok &= camera.take("mobile-zones.png");
   popScreen(window);
@@ -141,6 +149,7 @@ int main(int argc, char** argv) {
   // The allow-list, filled through its add dialog: a courier's number
   // inside the blocked 0755 region.
   tapRow(window, "cell.allowlist");
+  ok &= camera.take("allowlist-empty.png");
   click(find<QPushButton>(window, "addButton"));
   if (gui_qt::AlertDialog* dialog = qt_testing::waitForAlert()) {
     qt_testing::typeText(dialog->fields()[0], "0755 2688 ????");
@@ -161,7 +170,23 @@ int main(int argc, char** argv) {
 
   tapRow(window, "cell.opensource");
   ok &= camera.take("opensource.png");
+  if (auto* toggle = find<QPushButton>(window, "license-json-toggle")) {
+    click(toggle);
+    if (auto* scroll = window.topScreen()->findChild<QScrollArea*>()) {
+      scroll->ensureWidgetVisible(toggle, 0, 0);
+    }
+  }
+  ok &= camera.take("opensource-licence.png");
   popScreen(window);
+
+  // Under an English locale the buttons of a question are English too.
+  gui::setLanguage("en");
+  tapRow(window, "cell.blacklist");
+  click(find<QPushButton>(window, "trashButton"));
+  ok &= camera.take("alert-english.png");
+  if (gui_qt::AlertDialog* dialog = qt_testing::waitForAlert()) click(dialog->button("Cancel"));
+  popScreen(window);
+  gui::setLanguage("zh_CN");
 
   tapRow(window, "cell.history");
   ok &= camera.take("history.png");

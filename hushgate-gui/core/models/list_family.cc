@@ -10,27 +10,39 @@ namespace gui {
 namespace {
 
 ListTexts blacklistTexts() {
-  return {localizedString("add-blacklist"), localizedString("blacklist-example"),
-          /*attributedMessage=*/true, localizedString("enter-number"),
-          localizedString("del-all-blacklist-prompt")};
+  return {localizedString("add-blacklist"),
+          localizedString("blacklist-example"),
+          /*attributedMessage=*/true,
+          localizedString("enter-number"),
+          localizedString("del-all-blacklist-prompt"),
+          localizedString("blacklist-empty")};
 }
 
 ListTexts allowlistTexts() {
-  return {localizedString("add-allowlist"), localizedString("allowlist-example"),
-          /*attributedMessage=*/true, localizedString("enter-number"),
-          localizedString("del-all-allowlist-prompt")};
+  return {localizedString("add-allowlist"),
+          localizedString("allowlist-example"),
+          /*attributedMessage=*/true,
+          localizedString("enter-number"),
+          localizedString("del-all-allowlist-prompt"),
+          localizedString("allowlist-empty")};
 }
 
 ListTexts ignoredPrefixTexts() {
-  return {localizedString("add-prefix-title"), localizedString("add-prefix-content"),
-          /*attributedMessage=*/false, /*firstPlaceholder=*/"",
-          localizedString("del-all-prefixes-prompt")};
+  return {localizedString("add-prefix-title"),
+          localizedString("add-prefix-content"),
+          /*attributedMessage=*/false,
+          /*firstPlaceholder=*/"",
+          localizedString("del-all-prefixes-prompt"),
+          localizedString("prefixes-empty")};
 }
 
 ListTexts keywordsTexts() {
-  return {localizedString("add-keyword-title"), localizedString("add-keyword-content"),
-          /*attributedMessage=*/false, localizedString("enter-keyword-prompt"),
-          localizedString("del-all-keywords-prompt")};
+  return {localizedString("add-keyword-title"),
+          localizedString("add-keyword-content"),
+          /*attributedMessage=*/false,
+          localizedString("enter-keyword-prompt"),
+          localizedString("del-all-keywords-prompt"),
+          localizedString("keywords-empty")};
 }
 
 }  // namespace

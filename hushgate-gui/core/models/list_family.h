@@ -17,6 +17,7 @@ struct ListTexts {
   bool attributedMessage = false;  // shown left-aligned in the 14 pt system font
   std::string firstPlaceholder;    // "" for none
   std::string clearPrompt;
+  std::string emptyText;  // shown in place of the rows of an empty list
 };
 
 struct ListFamily {

@@ -73,7 +73,13 @@ HistoryCell HistoryVC::cellForRow(size_t row) const {
   const std::shared_ptr<HistoryList> history = history_.lock();
   if (!history || row >= history->size()) return {};
   const HistoryRecord& record = (*history)[row];
-  return {record.number, formatDate(record), reasonText(record), historyRuleText(record, places_)};
+  return {record.number,
+          record.number.empty() ? localizedString("history-no-number") : record.number,
+          formatDate(record), reasonText(record), historyRuleText(record, places_)};
+}
+
+std::string HistoryVC::emptyText() {
+  return localizedString("history-empty");
 }
 
 std::vector<HistoryRowAction> HistoryVC::editActionsForRow(size_t /*row*/) const {

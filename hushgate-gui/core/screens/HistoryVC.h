@@ -29,6 +29,7 @@ namespace gui {
 // What a row shows (HistoryCell, reuse identifier "cell").
 struct HistoryCell {
   std::string phone;   // the record's "p"
+  std::string title;   // the row's title: phone, or "未知号码" / "No number"
   std::string date;    // "d" as "yyyy-MM-dd HH:mm:ss" in kChinaTimeZone
   std::string reason;  // the text of "r" ("rd" itself for keyword blocks)
   // The rule that decided, and that the call was let through when it was
@@ -85,6 +86,8 @@ class HistoryVC : public Screen, public std::enable_shared_from_this<HistoryVC> 
   size_t numberOfRows() const;
   // The content of row i; an empty cell for a row that is not there.
   HistoryCell cellForRow(size_t row) const;
+  // What the table shows once every row is deleted.
+  static std::string emptyText();
   // One action per row: the localised "delete".
   std::vector<HistoryRowAction> editActionsForRow(size_t row) const;
 

@@ -69,6 +69,9 @@ class ListEditorVC : public Screen {
   // The table: one section, row i shows entry i.
   size_t numberOfRowsInSection() const;
   ListRow cellForRowAtIndexPath(size_t row) const;
+  // What the table shows while it has no row: what the list is for and how
+  // to fill it.
+  std::string emptyText() const { return family_.texts().emptyText; }
 
   // Presents the add dialog: the first field (typing filtered by
   // textFieldShouldChange), a comment field for blacklist and prefixes,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "hushgate-gui/core/kit/ui.h"
@@ -28,5 +29,10 @@ class OpenSourceVC : public Screen {
   // copyright line, a blank line, the licence. "" when the file is missing.
   static std::string licenseText(const Notice& notice);
 };
+
+// Text wrapped at a fixed width made into paragraphs that wrap at any width:
+// a line break becomes a space, except before a blank line, an indented line
+// or a list item ("-", "*", "(a)", "1.") and after a blank line.
+std::string reflowedParagraphs(std::string_view text);
 
 }  // namespace gui
