@@ -321,6 +321,10 @@ TEST_F(ZoneVCTest, Search) {
       // Latin letters also find a place by its pinyin or its initials, in any case.
       {"shenzhen", {{"guangdong", {"0755"}}}},
       {"Shen Zhen", {{"guangdong", {"0755"}}}},
+      {"shen'zhen", {{"guangdong", {"0755"}}}},
+      {"Shen’Zhen", {{"guangdong", {"0755"}}}},
+      {"SHEN-ZHEN", {{"guangdong", {"0755"}}}},
+      {"shen.zhen", {}},
       {"sz", {{"guangdong", {"0755"}}}},
       {"guang", {{"guangdong", {"020", "0755", "0756"}}}},
       {"zhou", {{"guangdong", {"020"}}}},

@@ -9,8 +9,14 @@ namespace gui {
 
 std::string latinQuery(std::string_view text) {
   std::string query;
-  for (const char c : text) {
-    if (c == ' ') continue;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    // Spaces, hyphens and syllable apostrophes ("Xi'an", "Xi’an") separate.
+    if (c == ' ' || c == '-' || c == '\'') continue;
+    if (text.substr(i, 3) == "\u2019") {
+      i += 2;
+      continue;
+    }
     const bool upper = c >= 'A' && c <= 'Z';
     if (!upper && !(c >= 'a' && c <= 'z')) return "";
     query += upper ? static_cast<char>(c - 'A' + 'a') : c;

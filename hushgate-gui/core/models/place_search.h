@@ -20,9 +20,10 @@ U_NAMESPACE_END
 
 namespace gui {
 
-// A query in the Latin spelling: the query without spaces, in lower case;
-// "" when the text holds anything but ASCII letters and spaces (a Chinese
-// name or an area code, which the editors match as typed).
+// A query in the Latin spelling: the query without spaces, hyphens and
+// apostrophes (' and ’), in lower case; "" when the text holds anything else
+// but ASCII letters (a Chinese name or an area code, which the editors match
+// as typed).
 std::string latinQuery(std::string_view text);
 
 class PlaceSearch {
