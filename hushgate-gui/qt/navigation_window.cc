@@ -38,9 +38,18 @@ NavigationWindow::NavigationWindow(QWidget* parent) : QWidget(parent) {
       if (screens_.size() > 1) pop();
     });
   }
-  auto* quit = new QShortcut(QKeySequence(QKeySequence::Quit), this);
-  quit->setContext(Qt::ApplicationShortcut);
-  connect(quit, &QShortcut::activated, qApp, &QCoreApplication::quit);
+  // Ctrl+Q as on every Linux desktop, also where the platform theme binds
+  // no standard quit key (the offscreen and Windows-like themes), and the
+  // theme's own when it is another.
+  QList<QKeySequence> quitKeys{QKeySequence(Qt::CTRL | Qt::Key_Q)};
+  const QKeySequence themeQuit(QKeySequence::Quit);
+  if (!themeQuit.isEmpty() && themeQuit != quitKeys.front()) quitKeys.push_back(themeQuit);
+  for (const QKeySequence& keys : quitKeys) {
+    auto* quit = new QShortcut(keys, this);
+    quit->setObjectName("quitShortcut");
+    quit->setContext(Qt::ApplicationShortcut);
+    connect(quit, &QShortcut::activated, qApp, &QCoreApplication::quit);
+  }
   titleLabel_ = new QLabel(bar);
   titleLabel_->setObjectName("navigationTitle");
   titleLabel_->setAlignment(Qt::AlignCenter);

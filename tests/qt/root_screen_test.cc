@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
+#include <QSignalSpy>
 #include <QTest>
 #include <memory>
 
@@ -195,6 +197,19 @@ class RootScreenTest : public QObject {
       QTest::keyClick(&session_->window(), key, modifiers);  // nothing below the main screen
       QCOMPARE(session_->window().depth(), size_t{1});
     }
+  }
+
+  void ctrlQQuits() {
+    session_->window().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&session_->window()));
+    QShortcut* quit = nullptr;
+    for (QShortcut* shortcut : session_->window().findChildren<QShortcut*>()) {
+      if (shortcut->key() == QKeySequence(Qt::CTRL | Qt::Key_Q)) quit = shortcut;
+    }
+    QVERIFY(quit);
+    QSignalSpy activated(quit, &QShortcut::activated);
+    QTest::keyClick(&session_->window(), Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(activated.count(), 1);
   }
 
   void numberLookupAnswersThroughItsDialog_data() {
