@@ -1,7 +1,9 @@
 #include "hushgate-gui/qt/history_screen.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <chrono>
 #include <utility>
 #include <vector>
 
@@ -25,16 +27,22 @@ HistoryScreen::HistoryScreen(std::shared_ptr<gui::HistoryVC> model, QWidget* par
                                }};
   auto actions = [history](size_t row) {
     std::vector<RowActionItem> items;
-    for (const gui::HistoryRowAction& action : history->editActionsForRow(row)) {
+    for (gui::HistoryRowAction& action : history->editActionsForRow(row)) {
       items.push_back({toQString(action.title), action.style == gui::AlertActionStyle::Destructive,
-                       [history, row] { history->onDeleteRow(row); }});
+                       std::move(action.handler)});
     }
     return items;
   };
   table_ = new RowTable(std::move(source), 3, std::move(actions), this);
   table_->setEmptyText(toQString(gui::HistoryVC::emptyText()));
+  summary_ = new QLabel(this);
+  summary_->setObjectName("historySummary");
+  summary_->setProperty("class", "sectionHeader");
+  summary_->setWordWrap(true);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(summary_);
   layout->addWidget(table_);
 
   auto trash = std::make_unique<QPushButton>(toQString(gui::trashButtonTitle()));
@@ -45,6 +53,13 @@ HistoryScreen::HistoryScreen(std::shared_ptr<gui::HistoryVC> model, QWidget* par
 
   model_->setView(this);
   model_->viewDidLoad();
+  updateSummary();
+}
+
+void HistoryScreen::updateSummary() {
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  summary_->setText(toQString(
+      model_->summaryText(std::chrono::duration_cast<std::chrono::seconds>(now).count())));
 }
 
 HistoryScreen::~HistoryScreen() {
@@ -61,10 +76,12 @@ void HistoryScreen::viewDidDisappear() {
 
 void HistoryScreen::reloadData() {
   table_->rows()->reloadAll();
+  updateSummary();
 }
 
 void HistoryScreen::deleteRow(size_t row) {
   table_->rows()->rowDeleted(row);
+  updateSummary();
 }
 
 void HistoryScreen::setUserInteractionEnabled(bool enabled) {

@@ -1,6 +1,7 @@
-// The widget of the history viewer: the blocked calls as a table (number,
-// time, reason), each row offering its delete action, and the clear-all
-// button for the navigation bar. The records, their texts and every deletion
+// The widget of the history viewer: a header counting the blocked calls of
+// the last 7 and 30 days, the calls as a table (number, time, reason, rule),
+// each row offering its actions, and the clear-all button for the navigation
+// bar. The records, their texts and every deletion
 // are the model's.
 #pragma once
 
@@ -10,6 +11,7 @@
 #include "hushgate-gui/core/screens/HistoryVC.h"
 #include "hushgate-gui/qt/screen_widget.h"
 
+class QLabel;
 class QPushButton;
 
 namespace gui_qt {
@@ -29,6 +31,7 @@ class HistoryScreen : public ScreenWidget, public gui::HistoryVC::View {
   void viewDidDisappear() override;
 
   RowTable* table() const { return table_; }
+  QLabel* summary() const { return summary_; }
 
   // gui::HistoryVC::View
   void reloadData() override;
@@ -37,8 +40,11 @@ class HistoryScreen : public ScreenWidget, public gui::HistoryVC::View {
   void setUserInteractionEnabled(bool enabled) override;
 
  private:
+  void updateSummary();
+
   std::shared_ptr<gui::HistoryVC> model_;
   RowTable* table_;
+  QLabel* summary_;
   QPointer<QPushButton> trashButton_;  // the bar's clear-all button
 };
 

@@ -20,6 +20,7 @@
 #include "hushgate-gui/core/kit/notification_center.h"
 #include "hushgate-gui/core/models/history_reader.h"
 #include "platform/notify.h"
+#include "statics/Preference.h"
 #include "statics/history_file.h"
 #include "support/notification_marker.h"
 
@@ -33,6 +34,7 @@ using nlohmann::json;
 constexpr char kHistoryPath[] =
     "/var/mobile/Containers/Data/Application/com.apple.mobilephone/Documents/"
     "hushgate-history.txt";
+constexpr char kPrefPath[] = "/var/mobile/hushgate/hushgate-pref.json";
 constexpr char kFileChanged[] = "com.tevrin.hushgate.mp-history-file-changed";
 constexpr char kDeletedByUser[] = "mp-history-deleted-by-user";
 
@@ -125,10 +127,84 @@ TEST_F(HistoryVCTest, RowsShowTheNewestFirst) {
   EXPECT_EQ(screen_->cellForRow(2).phone, "+8613912345678");
   EXPECT_EQ(screen_->cellForRow(2).reason, "广告推销");
   EXPECT_EQ(screen_->cellForRow(3).phone, "");  // past the end: an empty cell
-  const auto actions = screen_->editActionsForRow(0);
-  ASSERT_EQ(actions.size(), 1u);
-  EXPECT_EQ(actions[0].title, gui::localizedString("delete"));
-  EXPECT_EQ(actions[0].style, gui::AlertActionStyle::Destructive);
+}
+
+// A row's actions turn its number into a rule, copy it or delete the row.
+TEST_F(HistoryVCTest, RowActionsActOnTheRecordsNumber) {
+  Preference::sharedInstance().pref() = Json::object();
+  Preference::sharedInstance().saveOnly();
+  const auto titles = [](const std::vector<gui::HistoryRowAction>& actions) {
+    std::vector<std::string> shown;
+    for (const auto& action : actions) shown.push_back(action.title);
+    return shown;
+  };
+  const auto tapAction = [this](size_t row, const std::string& key) {
+    for (const gui::HistoryRowAction& action : screen_->editActionsForRow(row)) {
+      if (action.title == gui::localizedString(key)) return action.handler(), true;
+    }
+    return false;
+  };
+  EXPECT_EQ(
+      titles(screen_->editActionsForRow(0)),
+      (std::vector<std::string>{"Add to Blacklist", "Add to Allow-list", "Copy Number", "Delete"}));
+  EXPECT_EQ(screen_->editActionsForRow(0).back().style, gui::AlertActionStyle::Destructive);
+  *history_ = {newest_, record("n", "", 1700000000, 1)};
+  EXPECT_EQ(titles(screen_->editActionsForRow(1)), std::vector<std::string>{"Delete"});
+  EXPECT_TRUE(screen_->editActionsForRow(2).empty());
+  *history_ = {newest_, middle_, oldest_};  // as the file holds them
+
+  struct Case {
+    const char* action;
+    const char* list;  // the list that gains the number, or nullptr
+    const char* info;  // the alert then shown
+  };
+  const Case cases[] = {
+      {"history-add-to-blacklist", "blacklist", "history-added-to-blacklist"},
+      {"history-add-to-blacklist", nullptr, "history-already-in-blacklist"},
+      {"history-add-to-allowlist", "allowlist", "history-added-to-allowlist"},
+      {"history-add-to-allowlist", nullptr, "history-already-in-allowlist"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.action);
+    const Json before = json::parse(root_.read(kPrefPath));
+    ASSERT_TRUE(tapAction(0, c.action));
+    const Json after = json::parse(root_.read(kPrefPath));
+    if (c.list == nullptr) {
+      EXPECT_EQ(after, before);
+    } else {
+      EXPECT_EQ(after[c.list].back(), json::array({"13800138000", "^13800138000$", ""}));
+      EXPECT_EQ(after[c.list].size(), before.value(c.list, json::array()).size() + 1);
+    }
+    ASSERT_NE(presenter_.openAlert(), nullptr);
+    EXPECT_EQ(presenter_.openAlert()->title, gui::localizedString(c.info));
+    ASSERT_TRUE(presenter_.tap(gui::localizedString("ok")));
+  }
+  ASSERT_TRUE(tapAction(0, "history-copy-number"));
+  EXPECT_EQ(presenter_.pasteboardStrings, std::vector<std::string>{"13800138000"});
+  ASSERT_TRUE(tapAction(0, "delete"));
+  ASSERT_EQ(history_->size(), 2u);
+  EXPECT_EQ(history_->front(), middle_);
+}
+
+TEST_F(HistoryVCTest, SummaryCountsBlocksOfTheLastSevenAndThirtyDays) {
+  const long long now = 1700000000;
+  const long long day = 86400;
+  json passed = recordJson("p", "15800001111", now - day, 3);
+  passed["pass"] = "repeated-call";
+  *history_ = {record("future", "1", now + 10, 4),
+               record("a", "1", now - 1, 4),
+               record("b", "2", now - 2 * day, 4),
+               record("c", "3", now - 3 * day, 5, "推销"),
+               fromJson(passed),
+               record("d", "4", now - 7 * day - 1, 2),
+               record("e", "5", now - 30 * day, 1),
+               record("f", "6", now - 31 * day, 4)};
+  EXPECT_EQ(screen_->summaryText(now),
+            "Last 7 days: 3 blocked: Blacklist 2, Keyword 1\n"
+            "Last 30 days: 5 blocked: Blacklist 2, Blocked landline region 1, Keyword 1, "
+            "Unknown number 1");
+  history_->clear();
+  EXPECT_EQ(screen_->summaryText(now), "Last 7 days: 0 blocked\nLast 30 days: 0 blocked");
 }
 
 TEST_F(HistoryVCTest, DeletingTheMiddleRecordRewritesTheOtherTwoOldestFirst) {

@@ -4,8 +4,10 @@
 #include "hushgate-gui/qt/history_screen.h"
 
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -117,7 +119,26 @@ class HistoryScreenTest : public QObject {
   void aRowIsDeletedThroughItsAction();
   void clearAllAsksThenClosesAfterFourTenths();
   void newBlocksShowWhileOpen();
+  void headerCountsRecentBlocksAndFollowsDeletions();
 };
+
+// The header counts the blocks of the last 7 and 30 days by reason, and
+// counts again when a row goes.
+void HistoryScreenTest::headerCountsRecentBlocksAndFollowsDeletions() {
+  const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                          std::chrono::system_clock::now().time_since_epoch())
+                          .count();
+  qt_testing::GuiSession session;
+  Viewer viewer = open(session, {{"old", "13800138000", now - 10 * 86400, 4, ""},
+                                 {"new", "02088886666", now - 60, 2, ""}});
+  QLabel* header = viewer.screen->summary();
+  QVERIFY(header && header->isVisible());
+  QCOMPARE(header->text(), QString("近 7 天拦截 1 次：固话地区拦截 1\n"
+                                   "近 30 天拦截 2 次：固话地区拦截 1，黑名单 1"));
+  QVERIFY(qt_testing::pressPopupButton(qt_testing::clickActionsButton(viewer.table, 0),
+                                       localized("delete")));
+  QTRY_COMPARE(header->text(), QString("近 7 天拦截 0 次\n近 30 天拦截 1 次：黑名单 1"));
+}
 
 void HistoryScreenTest::rowsShowNumberTimeAndReason() {
   qt_testing::GuiSession session;
@@ -149,7 +170,7 @@ void HistoryScreenTest::rowsShowNumberTimeAndReason() {
   QVERIFY(!viewer.table->showsEmptyText());
 }
 
-// The row's only action, "delete" in red, rewrites the file without the
+// The row's last action, "delete" in red, rewrites the file without the
 // record and announces it; the screen stays open also when nothing is left.
 void HistoryScreenTest::aRowIsDeletedThroughItsAction() {
   qt_testing::GuiSession session;
@@ -160,7 +181,11 @@ void HistoryScreenTest::aRowIsDeletedThroughItsAction() {
 
   gui_qt::RowActionsPopup* popup = qt_testing::clickActionsButton(viewer.table, 1);
   QVERIFY(popup != nullptr);
-  QCOMPARE(qt_testing::buttonTitles(popup), QStringList{localized("delete")});
+  QCOMPARE(
+      qt_testing::buttonTitles(popup),
+      (QStringList{localized("history-add-to-blacklist"), localized("history-add-to-allowlist"),
+                   localized("history-copy-number"), localized("delete")}));
+  QVERIFY(!qt_testing::drawnInRed(popup->button(localized("history-copy-number"))));
   QVERIFY(qt_testing::drawnInRed(popup->button(localized("delete"))));
   QVERIFY(qt_testing::pressPopupButton(popup, localized("delete")));
   QVERIFY(changes.waitFor(1));

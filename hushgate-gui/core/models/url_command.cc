@@ -18,7 +18,7 @@ namespace {
 constexpr double kReturnDelaySeconds = 0.6;
 constexpr std::string_view kCountryCode = "+86";
 
-// Whether entry is a blacklist entry whose shown pattern is number.
+// Whether entry is a pattern entry whose shown pattern is number.
 bool showsNumber(const nlohmann::json& entry, const std::string& number) {
   return entry.is_array() && !entry.empty() && entry[0].is_string() &&
          entry[0].get_ref<const std::string&>() == number;
@@ -33,11 +33,12 @@ std::string blacklistExpressionForNumber(std::string_view number) {
   return blacklistExpression(number);
 }
 
-AddToBlacklistResult addToBlacklist(const AddToBlacklistRequest& request) {
-  AddToBlacklistResult result;
-  if (!isPhoneNumberPattern(request.number)) {
-    Log("== not a phone number, not added: %@", request.number);
-    result.update = fail(stringWithFormat(localizedString("url-not-a-number-fmt"), request.number));
+AddNumberResult addNumberToList(const char* listKey, const std::string& number,
+                                const std::string& comment) {
+  AddNumberResult result;
+  if (!isPhoneNumberPattern(number)) {
+    Log("== not a phone number, not added: %@", number);
+    result.update = fail(stringWithFormat(localizedString("url-not-a-number-fmt"), number));
     return result;
   }
   bool listed = false;
@@ -46,28 +47,32 @@ AddToBlacklistResult addToBlacklist(const AddToBlacklistRequest& request) {
     listed = false;
     notADictionary = !pref.is_object();
     if (notADictionary) return;
-    nlohmann::json& list = pref[kBlacklistKey];
+    nlohmann::json& list = pref[listKey];
     // A hand-edited document may hold something else under the key; it holds
     // no entries, so a list takes its place.
     if (!list.is_array()) list = nlohmann::json::array();
     for (const nlohmann::json& entry : list) {
-      if (showsNumber(entry, request.number)) {
+      if (showsNumber(entry, number)) {
         listed = true;
         return;
       }
     }
-    list.push_back(patternEntryJson(
-        {request.number, blacklistExpressionForNumber(request.number), request.label}));
+    list.push_back(patternEntryJson({number, blacklistExpressionForNumber(number), comment}));
   });
   if (result.update && notADictionary) {
-    Log("== pref is not a dictionary, number not added: %@", request.number);
+    Log("== pref is not a dictionary, number not added: %@", number);
     result.update = fail("the preference document is not a dictionary");
   }
   if (result.update) {
-    result.outcome =
-        listed ? AddToBlacklistResult::Outcome::kListed : AddToBlacklistResult::Outcome::kAdded;
+    result.outcome = listed ? AddNumberResult::Outcome::kListed : AddNumberResult::Outcome::kAdded;
   }
-  if (!request.from.empty()) {
+  return result;
+}
+
+AddToBlacklistResult addToBlacklist(const AddToBlacklistRequest& request) {
+  AddToBlacklistResult result = addNumberToList(kBlacklistKey, request.number, request.label);
+  // A refused number opens nothing either.
+  if (!request.from.empty() && isPhoneNumberPattern(request.number)) {
     platform::afterOnMainQueue(kReturnDelaySeconds,
                                [from = request.from] { presenter().openApplication(from); });
   }

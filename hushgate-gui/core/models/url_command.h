@@ -21,8 +21,8 @@ namespace gui {
 // before it looks at the blacklist.
 std::string blacklistExpressionForNumber(std::string_view number);
 
-// What addToBlacklist did.
-struct AddToBlacklistResult {
+// What addToBlacklist and addNumberToList did.
+struct AddNumberResult {
   enum class Outcome {
     kAdded,     // the entry was added and saved
     kListed,    // an entry already showed the number: nothing changed
@@ -33,6 +33,17 @@ struct AddToBlacklistResult {
   // announcement); for kListed an update that wrote nothing.
   Result<Preference::Update> update = Preference::Update{};
 };
+using AddToBlacklistResult = AddNumberResult;
+
+// A number taken as text (the add-to-blacklist URL, a history row) added as
+// an entry [number, expression, comment] to the end of a pattern list of the
+// main document (kBlacklistKey or kAllowlistKey; made when absent or not a
+// list), in one read-modify-write of the document on disk, unless an entry
+// already shows the number. A number that is not a phone number
+// (isPhoneNumberPattern) is refused (kNotSaved, update says why) and nothing
+// is written.
+[[nodiscard]] AddNumberResult addNumberToList(const char* listKey, const std::string& number,
+                                              const std::string& comment);
 
 // A number that is not a phone number (isPhoneNumberPattern: "abc(", "1 2")
 // is refused (kNotSaved, update says why) and nothing is written or opened.

@@ -3,17 +3,23 @@
 #include <unicode/smpdtfmt.h>
 #include <unicode/timezone.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <map>
 
 #include "hushgate-gui/core/kit/AlertUtil.h"
 #include "hushgate-gui/core/kit/localization.h"
 #include "hushgate-gui/core/models/history_reader.h"
+#include "hushgate-gui/core/models/pref_store.h"
 #include "hushgate-gui/core/models/rule_text.h"
+#include "hushgate-gui/core/models/url_command.h"
 #include "platform/dispatch.h"
 #include "platform/notify.h"
 #include "statics/Log.h"
 #include "statics/atomic_file.h"
 #include "statics/contracts/names.h"
+#include "statics/contracts/pref_document.h"
+#include "statics/format.h"
 #include "statics/history_file.h"
 
 namespace gui {
@@ -82,8 +88,94 @@ std::string HistoryVC::emptyText() {
   return localizedString("history-empty");
 }
 
-std::vector<HistoryRowAction> HistoryVC::editActionsForRow(size_t /*row*/) const {
-  return {{localizedString("delete"), AlertActionStyle::Destructive}};
+std::vector<HistoryRowAction> HistoryVC::editActionsForRow(size_t row) {
+  const std::shared_ptr<HistoryList> history = history_.lock();
+  if (!history || row >= history->size()) return {};
+  const HistoryRecord record = (*history)[row];
+  const std::weak_ptr<HistoryVC> weak = weak_from_this();
+  std::vector<HistoryRowAction> actions;
+  if (!record.number.empty()) {
+    actions.push_back(
+        {localizedString("history-add-to-blacklist"), AlertActionStyle::Default, [weak, record] {
+           if (const auto self = weak.lock()) self->addToList(kBlacklistKey, record);
+         }});
+    actions.push_back(
+        {localizedString("history-add-to-allowlist"), AlertActionStyle::Default, [weak, record] {
+           if (const auto self = weak.lock()) self->addToList(kAllowlistKey, record);
+         }});
+    actions.push_back({localizedString("history-copy-number"), AlertActionStyle::Default,
+                       [number = record.number] { presenter().setPasteboardString(number); }});
+  }
+  // The row may have moved by the time the action runs: the record is found
+  // again by what it holds.
+  actions.push_back({localizedString("delete"), AlertActionStyle::Destructive, [weak, record] {
+                       const auto self = weak.lock();
+                       const std::shared_ptr<HistoryList> list =
+                           self ? self->history_.lock() : nullptr;
+                       if (!list) return;
+                       const auto found = std::find(list->begin(), list->end(), record);
+                       if (found != list->end()) {
+                         self->onDeleteRow(static_cast<size_t>(found - list->begin()));
+                       }
+                     }});
+  return actions;
+}
+
+void HistoryVC::addToList(const char* listKey, const HistoryRecord& record) {
+  const AddNumberResult added =
+      addNumberToList(listKey, record.number, historyRuleText(record, places_));
+  if (!tellUserAboutUpdate(added.update)) return;
+  const bool blacklist = std::string_view(listKey) == kBlacklistKey;
+  if (added.outcome == AddNumberResult::Outcome::kListed) {
+    AlertUtil::showInfo(blacklist ? localizedString("history-already-in-blacklist")
+                                  : localizedString("history-already-in-allowlist"),
+                        record.number);
+  } else {
+    AlertUtil::showInfo(blacklist ? localizedString("history-added-to-blacklist")
+                                  : localizedString("history-added-to-allowlist"),
+                        record.number);
+  }
+}
+
+std::string HistoryVC::summaryText(int64_t now) const {
+  const std::shared_ptr<HistoryList> history = history_.lock();
+  constexpr int64_t kDay = 24 * 60 * 60;
+  const int64_t since[2] = {now - 7 * kDay, now - 30 * kDay};
+  // Counted by reason code first: the texts are made once per code.
+  std::map<unsigned, size_t> byReason[2];
+  if (history) {
+    for (const HistoryRecord& record : *history) {
+      if (record.date > now || record.date < since[1] || blockRecordPassed(record)) continue;
+      for (size_t i = 0; i < 2; ++i) {
+        if (record.date >= since[i]) ++byReason[i][record.reason];
+      }
+    }
+  }
+  std::string text;
+  for (size_t i = 0; i < 2; ++i) {
+    std::map<std::string, size_t> byText;
+    size_t total = 0;
+    for (const auto& [reason, count] : byReason[i]) {
+      HistoryRecord sample;
+      sample.reason = reason;
+      byText[reason == BlockReasonKeyword ? localizedString("block-reason-keyword")
+                                          : reasonText(sample)] += count;
+      total += count;
+    }
+    std::vector<std::pair<std::string, size_t>> counts(byText.begin(), byText.end());
+    std::stable_sort(counts.begin(), counts.end(),
+                     [](const auto& a, const auto& b) { return a.second > b.second; });
+    std::string line = i == 0 ? localizedCountString("history-summary-7-days-fmt", total)
+                              : localizedCountString("history-summary-30-days-fmt", total);
+    for (size_t k = 0; k < counts.size(); ++k) {
+      line += k == 0 ? localizedString("history-summary-colon")
+                     : localizedString("history-summary-separator");
+      line += counts[k].first + " " + std::to_string(counts[k].second);
+    }
+    if (!text.empty()) text += '\n';
+    text += line;
+  }
+  return text;
 }
 
 std::string HistoryVC::reasonText(const HistoryRecord& record) {

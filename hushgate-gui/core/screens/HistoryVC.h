@@ -11,6 +11,8 @@
 
 #include <unicode/uversion.h>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,7 +42,8 @@ struct HistoryCell {
 // A row action of the table.
 struct HistoryRowAction {
   std::string title;
-  AlertActionStyle style = AlertActionStyle::Destructive;
+  AlertActionStyle style = AlertActionStyle::Default;
+  std::function<void()> handler;
 };
 
 class HistoryVC : public Screen, public std::enable_shared_from_this<HistoryVC> {
@@ -88,8 +91,15 @@ class HistoryVC : public Screen, public std::enable_shared_from_this<HistoryVC> 
   HistoryCell cellForRow(size_t row) const;
   // What the table shows once every row is deleted.
   static std::string emptyText();
-  // One action per row: the localised "delete".
-  std::vector<HistoryRowAction> editActionsForRow(size_t row) const;
+  // The row's actions: for a call with a number "add to blacklist", "add to
+  // allow-list" (the number as an exact entry, its rule noted as the
+  // comment) and "copy number"; then "delete" (destructive) for every row.
+  std::vector<HistoryRowAction> editActionsForRow(size_t row);
+
+  // The header: blocked calls (not those let through) in the 7 and the 30
+  // days before now (seconds since 1970), counted per reason, most frequent
+  // first; one line per period.
+  std::string summaryText(int64_t now) const;
 
   // ---- Actions
   // The row action: removes record i from the list and the file, removes the
@@ -114,6 +124,7 @@ class HistoryVC : public Screen, public std::enable_shared_from_this<HistoryVC> 
 
  private:
   std::string formatDate(const HistoryRecord& record) const;
+  void addToList(const char* listKey, const HistoryRecord& record);
 
   View* view_ = nullptr;
   std::weak_ptr<HistoryList> history_;
