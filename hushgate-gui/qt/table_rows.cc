@@ -271,9 +271,15 @@ RowActionsPopup* RowTable::openActions(size_t row, const QPoint& globalPos) {
   popup_ = new RowActionsPopup(std::move(items), this);
   popup_->adjustSize();
   QPoint at = globalPos;
+  // Inside the window where it fits (the window is phone-shaped and the
+  // buttons stand at its right edge), then inside the screen.
+  const QSize size = popup_->size();
+  const QRect frame(window()->mapToGlobal(QPoint(0, 0)), window()->size());
+  if (size.width() <= frame.width()) {
+    at.setX(std::clamp(at.x(), frame.left(), frame.right() + 1 - size.width()));
+  }
   if (const QScreen* screen = this->screen()) {
     const QRect available = screen->availableGeometry();
-    const QSize size = popup_->size();
     at.setX(std::clamp(at.x(), available.left(),
                        std::max(available.left(), available.right() - size.width())));
     if (at.y() + size.height() > available.bottom()) at.setY(at.y() - size.height());

@@ -22,7 +22,9 @@
 #include "hushgate-gui/qt/qt_presenter.h"
 #include "hushgate-gui/qt/root_screen.h"
 #include "hushgate-gui/qt/style.h"
+#include "hushgate-gui/qt/table_rows.h"
 #include "hushgate-gui/qt/tappable_row.h"
+#include "row_table_driver.h"
 #include "support/widget_driver.h"
 
 namespace {
@@ -32,10 +34,15 @@ class Camera {
   Camera(gui_qt::NavigationWindow& window, QString directory)
       : window_(window), directory_(std::move(directory)) {}
 
-  // The window, with the open dialog (if any) drawn over it dimmed.
+  // The window, with an open row-actions popup drawn where it stands and the
+  // open dialog (if any) drawn over it dimmed.
   bool take(const QString& fileName) {
     QTest::qWait(150);  // layouts and the last repaint settle
     QImage picture = window_.grab().toImage();
+    for (gui_qt::RowActionsPopup* popup : popups()) {
+      QPainter painter(&picture);
+      painter.drawPixmap(window_.mapFromGlobal(popup->mapToGlobal(QPoint(0, 0))), popup->grab());
+    }
     if (gui_qt::AlertDialog* dialog = qt_testing::waitForAlert(0)) {
       dialog->adjustSize();
       QPainter painter(&picture);
@@ -58,6 +65,15 @@ class Camera {
   }
 
  private:
+  static QList<gui_qt::RowActionsPopup*> popups() {
+    QList<gui_qt::RowActionsPopup*> open;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      auto* popup = qobject_cast<gui_qt::RowActionsPopup*>(widget);
+      if (popup && popup->isVisible()) open.push_back(popup);
+    }
+    return open;
+  }
+
   gui_qt::NavigationWindow& window_;
   QString directory_;
 };
@@ -190,6 +206,11 @@ int main(int argc, char** argv) {
 
   tapRow(window, "cell.history");
   ok &= camera.take("history.png");
+  if (auto* table = window.topScreen()->findChild<gui_qt::RowTable*>("table")) {
+    gui_qt::RowActionsPopup* popup = qt_testing::clickActionsButton(table, 1);
+    ok &= camera.take("history-actions.png");
+    if (popup) popup->close();
+  }
   popScreen(window);
 
   tapRow(window, "cell.mobiletest");
