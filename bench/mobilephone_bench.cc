@@ -21,6 +21,7 @@
 #include "bench/device_root_main.h"
 #include "platform/injection.h"
 #include "platform/paths.h"
+#include "platform/phone.h"
 #include "statics/contracts/block_record.h"
 #include "statics/history_file.h"
 
@@ -32,6 +33,7 @@ namespace fs = std::filesystem;
 
 constexpr int kRows = 10000;
 constexpr int kRecords = 100000;
+constexpr const char* kOccurrenceKey = platform::kCHCallOccurrenceUniqueIdKey;
 
 std::string idOf(int i) {
   return "5D3F2A1C-0B7E-4C1D-9E2F-" + std::to_string(100000000000LL + i);
@@ -61,10 +63,10 @@ std::string writeRecents() {
     out << (row == 0 ? "" : ",\n") << "{\"callStatus\": " << status << ", \"uniqueId\": \"r-" << row
         << "\", \"callerId\": \"1380013" << 1000 + row % 9000 << "\", \"callOccurrences\": [";
     if (blocked) {
-      out << "{\"kCHCallOccurrenceUniqueIdKey\": \"" << idOf(row * 7 % kRecords) << "\"}";
+      out << "{\"" << kOccurrenceKey << "\": \"" << idOf(row * 7 % kRecords) << "\"}";
     } else {
-      out << "{\"kCHCallOccurrenceUniqueIdKey\": \"o-" << row
-          << "a\"}, {\"kCHCallOccurrenceUniqueIdKey\": \"o-" << row << "b\"}";
+      out << "{\"" << kOccurrenceKey << "\": \"o-" << row << "a\"}, {\"" << kOccurrenceKey
+          << "\": \"o-" << row << "b\"}";
     }
     out << "], \"callerLabel\": \"label " << row << "\"}";
   }
