@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
 
 #include "hushgate-gui/qt/alert_dialog.h"
 #include "hushgate-gui/qt/hud_overlay.h"
@@ -60,6 +62,29 @@ void QtPresenter::suspend() {
 
 void QtPresenter::terminate() {
   QApplication::quit();
+}
+
+void QtPresenter::chooseFile(FileChoice choice, const std::string& suggestedName,
+                             std::function<void(const std::string& path)> done) {
+  auto* dialog = new QFileDialog(window_);
+  dialog->setObjectName("fileDialog");
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setOption(QFileDialog::DontUseNativeDialog);
+  dialog->setNameFilter(QStringLiteral("JSON (*.json);;* (*)"));
+  dialog->setDirectory(QDir::home());
+  if (choice == FileChoice::kSave) {
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->selectFile(toQString(suggestedName));
+  } else {
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+  }
+  QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
+                   [done = std::move(done)](const QString& path) {
+                     if (done && !path.isEmpty()) done(toStdString(path));
+                   });
+  dialog->open();
 }
 
 }  // namespace gui_qt

@@ -26,6 +26,10 @@ class QtPresenter : public gui::Presenter {
   void setPasteboardString(const std::string& text) override;
   void suspend() override;
   void terminate() override;
+  // A Qt file dialog over the window (Qt's own, not the desktop's, so that it
+  // works on every platform), named "fileDialog".
+  void chooseFile(FileChoice choice, const std::string& suggestedName,
+                  std::function<void(const std::string& path)> done) override;
 
  private:
   NavigationWindow* window_;

@@ -111,6 +111,13 @@ class Presenter {
   virtual void setPasteboardString(const std::string& text) = 0;  // UIPasteboard generalPasteboard
   virtual void suspend() = 0;    // "suspend": back to the home screen
   virtual void terminate() = 0;  // "terminateWithSuccess"
+
+  // Asks the user for a file to write (kSave, suggestedName proposed) or to
+  // read (kOpen), without blocking; done gets its path, and is not called
+  // when the user cancels. The default chooses nothing.
+  enum class FileChoice { kSave, kOpen };
+  virtual void chooseFile(FileChoice /*choice*/, const std::string& /*suggestedName*/,
+                          std::function<void(const std::string& path)> /*done*/) {}
 };
 
 // The process's presenter (set by the front end or a test before any screen

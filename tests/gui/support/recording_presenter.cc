@@ -84,6 +84,12 @@ void RecordingPresenter::openURL(const std::string& url) {
   openedURLs.push_back(url);
 }
 
+void RecordingPresenter::chooseFile(FileChoice choice, const std::string& suggestedName,
+                                    std::function<void(const std::string& path)> done) {
+  fileChoices.emplace_back(choice, suggestedName);
+  if (!chosenFile.empty() && done) done(chosenFile);
+}
+
 void RecordingPresenter::setPasteboardString(const std::string& text) {
   pasteboardStrings.push_back(text);
 }

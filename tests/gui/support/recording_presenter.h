@@ -32,6 +32,10 @@ class RecordingPresenter : public gui::Presenter {
   bool canOpenURL(const std::string& url) override;
   void openURL(const std::string& url) override;
   void setPasteboardString(const std::string& text) override;
+  // Records the request; answers with chosenFile unless it is empty (the
+  // user cancelled).
+  void chooseFile(FileChoice choice, const std::string& suggestedName,
+                  std::function<void(const std::string& path)> done) override;
   void suspend() override;
   void terminate() override;
 
@@ -45,6 +49,8 @@ class RecordingPresenter : public gui::Presenter {
   std::vector<std::string> canOpenURLQueries;
   std::vector<std::string> openedURLs;
   std::vector<std::string> pasteboardStrings;
+  std::vector<std::pair<FileChoice, std::string>> fileChoices;  // and the suggested name
+  std::string chosenFile;
   int suspendCount = 0;
   int terminateCount = 0;
 
