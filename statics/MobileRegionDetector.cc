@@ -53,3 +53,7 @@ std::string MobileRegionDetector::dbVersion() const {
 std::string MobileRegionDetector::detectRegionCode(const std::string& number) const {
   return phonedata_ ? std::string(phonedata_->regionCodeOf(number)) : std::string();
 }
+
+std::string MobileRegionDetector::placeOfRegionCode(const std::string& regionCode) const {
+  return phonedata_ ? std::string(phonedata_->placeOfRegionCode(regionCode)) : std::string();
+}

@@ -33,6 +33,10 @@ class MobileRegionDetector {
   // bytes, by their first seven digits); empty when the block is not found.
   std::string detectRegionCode(const std::string& number) const;
 
+  // The name of the place of a region or area code ("0755" -> "深圳") as the
+  // database's records give it; empty when unknown.
+  std::string placeOfRegionCode(const std::string& regionCode) const;
+
   // The database, or nullptr when no file was found.
   const PhoneData* phonedata() const { return phonedata_.get(); }
 

@@ -168,6 +168,14 @@ void PhoneData::splitRecords() {
   }
   entryRecords_ = std::move(entryRecords);
   records_ = std::move(records);
+  for (const uint16_t record : entryRecords_) {
+    if (record != kUnusableRecord) regionRecords_.emplace(records_[record].regionCode, record);
+  }
+}
+
+std::string_view PhoneData::placeOfRegionCode(std::string_view regionCode) const {
+  const auto found = regionRecords_.find(std::string(regionCode));
+  return found == regionRecords_.end() ? std::string_view() : records_[found->second].text2;
 }
 
 std::string PhoneData::version() const {

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "statics/contracts/phonedata_format.h"
@@ -75,6 +76,11 @@ class PhoneData {
   // this object holds, valid while it lives; empty on a miss. Allocates
   // nothing.
   std::string_view regionCodeOf(std::string_view phone) const;
+  // The city (text2) of the first record, in index order, whose region code
+  // is regionCode: the name of an area code's place; empty when no record
+  // has it (and for a file of more distinct records than are built at
+  // open). A view of text this object holds.
+  std::string_view placeOfRegionCode(std::string_view regionCode) const;
   // A number from 1000000 to 99999999999, looked up by its first seven digits.
   PhoneRecord lookUp(long long phone) const;
   // The entry of a seven-digit prefix (at least 1000000), as a binary search
@@ -128,6 +134,8 @@ class PhoneData {
   // type and prefix left empty (they are the entry's).
   std::vector<uint16_t> entryRecords_;
   std::vector<PhoneRecord> records_;
+  // Region code -> the index among records_ of its first record.
+  std::unordered_map<std::string, uint16_t> regionRecords_;
   uint32_t firstPrefix_ = 0;
   bool hasData_ = false;
   uint32_t indexOffset_ = 0;

@@ -135,15 +135,13 @@ int main(int argc, char** argv) {
 
   const ScreeningRules rules(*doc);
   CallerLabelDatabase labels(CallerLabelDatabase::defaultPath());
-  const RegionLookup region = screenRegionLookup();
-  const LabelLookup label = [&labels](const std::string& number) {
-    return labels.lookupCallerLabel(number);
-  };
+  const ScreeningContext context = screenContext(
+      [&labels](const std::string& number) { return labels.lookupCallerLabel(number); });
 
   ScreenOutput output(std::cout, options->table, options->explain);
   bool badInput = false;
   auto judge = [&](const IncomingCallInfo& call) {
-    output.add(call.number, screenIncomingCall(call, rules, region, label));
+    output.add(call.number, screenIncomingCall(call, rules, context));
   };
 
   if (!options->numbers.empty()) {

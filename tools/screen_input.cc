@@ -1,10 +1,15 @@
 #include "tools/screen_input.h"
 
 #include <algorithm>
+#include <chrono>
+#include <memory>
+#include <utility>
 
 #include <unicode/unistr.h>
 
+#include "hushgate/history/recent_blocks.h"
 #include "statics/MobileRegionDetector.h"
+#include "statics/history_file.h"
 #include "statics/json_document.h"
 
 namespace {
@@ -69,10 +74,23 @@ InputLine readInputLine(std::istream& in, std::string& line) {
   return line.empty() ? InputLine::kEnd : InputLine::kLine;
 }
 
-RegionLookup screenRegionLookup() {
-  return [](const std::string& number) {
+ScreeningContext screenContext(LabelLookup labelLookup) {
+  ScreeningContext context;
+  context.regionLookup = [](const std::string& number) {
     return MobileRegionDetector::sharedInstance().detectRegionCode(number);
   };
+  context.placeLookup = [](const std::string& code) {
+    return MobileRegionDetector::sharedInstance().placeOfRegionCode(code);
+  };
+  context.labelLookup = std::move(labelLookup);
+  const auto now = std::chrono::system_clock::now();
+  context.moment = callMomentAt(now);
+  auto blocks = std::make_shared<RecentBlocks>();
+  blocks->loadFromHistory(mpHistoryFilePathFromOutside(), context.moment.date);
+  context.lastBlockLookup = [blocks](const std::string& number) {
+    return blocks->lastBlock(number);
+  };
+  return context;
 }
 
 const char* blockReasonWords(BlockReason reason) {

@@ -26,9 +26,11 @@ enum class InputLine { kLine, kTooLong, kEnd };
 // skipped to its end and reported as kTooLong.
 InputLine readInputLine(std::istream& in, std::string& line);
 
-// The region lookup of the rule tester: the mobile region detector of the
-// device root's data directory.
-RegionLookup screenRegionLookup();
+// The lookups of the rule tester, as the home screen has them, with the
+// given label lookup: regions and their places from the number-location
+// database of the device root's data directory, the earlier blocks of the
+// last hour from the device's history file, and the present moment.
+ScreeningContext screenContext(LabelLookup labelLookup);
 
 // A reason in words, for people.
 const char* blockReasonWords(BlockReason reason);

@@ -123,6 +123,9 @@ void installSpringboardHooks() {
   services.regionLookup = [](const std::string& number) {
     return MobileRegionDetector::sharedInstance().detectRegionCode(number);
   };
+  services.placeLookup = [](const std::string& code) {
+    return MobileRegionDetector::sharedInstance().placeOfRegionCode(code);
+  };
   services.labelLookup = [](const std::string& number) { return db->lookupCallerLabel(number); };
   services.lastBlockLookup = [](const std::string& number) {
     return recentBlocks->lastBlock(number);

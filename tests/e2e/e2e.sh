@@ -115,7 +115,8 @@ JSON
 
   repeated_call_passes_and_is_recorded)
     # A blocked caller who calls again within the minutes gets through; the
-    # history says which rule blocked the first call and that the second was
+    # history says which rule blocked the first call (with the area code's
+    # place from the number database) and that the second was
     # let through.
     rules '{"enabled":true,"blocked-cities-flattened":["0755"],"repeated-call-enabled":true,"repeated-call-minutes":3}'
     start_springboard
@@ -128,8 +129,8 @@ JSON
     send '{"call":"b","status":4,"number":"075512345678","unique_id":"call-b"}'
     wait_for "$root/springboard.out" '"call":"b","status":4,"outcome":"passed"'
     heard
-    grep -q '"u":"call-a".*"rule":{"kind":"area-code","value":"0755"}' "$history" ||
-      grep -q '"rule":{"kind":"area-code","value":"0755"}.*"u":"call-a"' "$history" ||
+    rule='"rule":{"kind":"area-code","place":"深圳","value":"0755"}'
+    grep -q "\"u\":\"call-a\".*$rule" "$history" || grep -q "$rule.*\"u\":\"call-a\"" "$history" ||
       fail "the first call's record names no rule: $(cat "$history")"
     grep '"call-b"' "$history" | grep -q '"pass":"repeated-call"' ||
       fail "the second call is not recorded as let through: $(cat "$history")"

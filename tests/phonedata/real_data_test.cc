@@ -130,6 +130,24 @@ TEST_F(RealData, EveryEntryIsACityOfTheCityList) {
   EXPECT_EQ(found, db.entryCount());
 }
 
+// An area code's place is a city the city list gives the code; a code that
+// no block has has none.
+TEST_F(RealData, PlacesOfRegionCodesAreCitiesOfTheCityList) {
+  EXPECT_EQ(detector_->placeOfRegionCode("0755"), "深圳");
+  EXPECT_EQ(detector_->placeOfRegionCode("010"), "北京");
+  for (const std::string code : {"", "0000", "755", "07555"}) {
+    EXPECT_EQ(detector_->placeOfRegionCode(code), "") << code;
+  }
+  size_t named = 0;
+  for (const auto& [code, entry] : cities_->codes) {
+    const std::string place = detector_->placeOfRegionCode(code);
+    if (place.empty()) continue;
+    ++named;
+    EXPECT_TRUE(entry.cities.count(place)) << code << " " << place;
+  }
+  EXPECT_GE(named, 300u);
+}
+
 // The rank table answers every prefix of the real database, and every
 // prefix between its entries, as the binary search over the file does: the
 // record, and the region code alone.

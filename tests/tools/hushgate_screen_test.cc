@@ -3,9 +3,12 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
+#include <optional>
 #include <string>
 
+#include "statics/MobileRegionDetector.h"
 #include "support/temp_root.h"
 
 namespace {
@@ -54,6 +57,36 @@ TEST_F(HushgateScreenTest, ReadsTheDeviceDocumentOrTheOneGiven) {
       run("\"$BIN\" --pref '" + root_.at("/tmp/other.json") + "' 01012345678 17012345678").out,
       "{\"number\":\"01012345678\",\"reason\":2,\"detail\":\"\"}\n"
       "{\"number\":\"17012345678\",\"reason\":0,\"detail\":\"\"}\n");
+}
+
+// The explanation names the area code's place from the device's number
+// database, and a caller blocked a minute ago gets through by the
+// repeated-call allowance, as on the phone.
+TEST_F(HushgateScreenTest, ExplainsWithThePlacesAndTheHistoryOfTheDevice) {
+  const std::optional<std::string> database = findDatabaseFile(HUSHGATE_PHONEDATA_DIR);
+  ASSERT_TRUE(database.has_value());
+  std::filesystem::create_directories(root_.at("/var/mobile/hushgate"));
+  std::filesystem::copy_file(*database, root_.at("/var/mobile/hushgate/") +
+                                            std::filesystem::path(*database).filename().string());
+  root_.write("/var/mobile/hushgate/hushgate-pref.json",
+              R"({"enabled":true,"blocked-cities-flattened":["0755"],)"
+              R"("repeated-call-enabled":true,"repeated-call-minutes":3})");
+  const long long minuteAgo = static_cast<long long>(std::time(nullptr)) - 60;
+  root_.write(
+      "/var/mobile/Containers/Data/Application/com.apple.mobilephone/Documents/"
+      "hushgate-history.txt",
+      R"({"u":"a","p":"075588886666","d":)" + std::to_string(minuteAgo) + R"(,"r":2,"rd":""})" +
+          "\n");
+  const RunResult result = run("\"$BIN\" --explain 075512345678 075588886666");
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out,
+            "{\"number\":\"075512345678\",\"reason\":2,\"detail\":\"\",\"judged\":"
+            "\"075512345678\",\"rule\":{\"kind\":\"area-code\",\"value\":\"0755\",\"place\":"
+            "\"深圳\",\"prefix\":\"\"}}\n"
+            "{\"number\":\"075588886666\",\"reason\":0,\"detail\":\"\",\"judged\":"
+            "\"075588886666\",\"rule\":{\"kind\":\"repeated-call\",\"value\":\"3\",\"place\":"
+            "\"\",\"prefix\":\"\"},\"overruled_reason\":2,\"overruled_rule\":{\"kind\":"
+            "\"area-code\",\"value\":\"0755\",\"place\":\"深圳\",\"prefix\":\"\"}}\n");
 }
 
 TEST_F(HushgateScreenTest, JudgesJsonLinesAndReportsBadOnesAtTheEnd) {
