@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "statics/contracts/blacklist_pattern.h"
 #include "statics/json_member_lines.h"
 #include "statics/rules_transfer.h"
 
@@ -22,8 +23,10 @@ void check(bool condition) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   (void)scanJsonMemberLines(bytes);
-  const Json phone = Json::parse(
-      R"({"blacklist":[["139","^139$",""]],"keywords":["a"],"blocked-cities":{"g":["010"]}})");
+  Json phone = Json::object();
+  phone[kBlacklistKey] = Json::array({patternEntryJson({"139", blacklistExpression("139"), ""})});
+  phone[kKeywordsKey] = Json::array({"a"});
+  phone[kBlockedCitiesKey] = Json{{"g", Json::array({"010"})}};
   const Result<ImportPlan> plan = planImport(bytes, phone);
   if (!plan) return 0;
   const size_t lines = static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;

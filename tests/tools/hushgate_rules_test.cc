@@ -54,6 +54,7 @@ TEST_F(HushgateRulesTest, ExportsAndImportsWithAPreviewThatChangesNothing) {
   ASSERT_EQ(run(root_, "export '" + file + "'").status, 0);
   const std::string rules = root_.read("/rules.json");
   EXPECT_NE(rules.find("{\"pattern\": \"170*\", \"comment\": \"ads\"}"), std::string::npos);
+  EXPECT_EQ(run(root_, "export -").out, rules);
 
   // Into a phone with other rules: the preview and then the merge.
   const std::string before = R"({"blacklist":[["139","^139$",""]],"keywords":["推销"]})";
