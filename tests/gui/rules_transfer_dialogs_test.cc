@@ -39,8 +39,8 @@ TEST_F(RulesTransferDialogsTest, PreviewShowsCountsAndMergesOnlyWhenConfirmed) {
     const char* name;
     std::string file;                // "" for none
     std::string tap;                 // the button tapped on the question, "" when none is expected
-    std::vector<std::string> shown;  // parts of the first alert's title and message
-    std::string last;                // part of the last alert's title
+    std::vector<std::string> shown;  // texts in the first alert's title and message
+    std::string last;                // text in the last alert's title
     Json blacklist;                  // on disk afterwards
   };
   const Json phoneList = Json::parse(R"([["139","^139$",""]])");
@@ -86,7 +86,8 @@ TEST_F(RulesTransferDialogsTest, PreviewShowsCountsAndMergesOnlyWhenConfirmed) {
     ASSERT_EQ(presenter_.alerts.size(), before + 1);
     const gui::Alert& first = *presenter_.alerts.back();
     const std::string shown = first.title.value_or("") + "\n" + first.message.value_or("");
-    for (const std::string& part : c.shown) EXPECT_NE(shown.find(part), std::string::npos) << shown;
+    for (const std::string& piece : c.shown)
+      EXPECT_NE(shown.find(piece), std::string::npos) << shown;
     if (!c.tap.empty()) {
       ASSERT_TRUE(presenter_.tap(c.tap));
     } else {

@@ -46,7 +46,7 @@ std::string manyEntries(int count) {
 struct Case {
   const char* name;
   std::string file;
-  std::string refusal;                                   // part of the message when refused
+  std::string refusal;                                   // text in the message when refused
   std::map<std::string, size_t> added;                   // per list present in the file
   std::map<std::string, size_t> listed;                  // entries left out as listed already
   std::vector<std::pair<size_t, std::string>> problems;  // line, key
