@@ -17,7 +17,7 @@ export HUSHGATE_FUZZ_BUILD_DIR=$build
 "$repo/scripts/fuzz_phonedata.sh" "$data_dir" "$runs"
 
 mkdir -p "$build/artifacts"
-for target in block_record blacklist_url call_script pref_document; do
+for target in block_record blacklist_url call_script pref_document rules_file; do
   corpus=$(mktemp -d)
   cp "$repo/fuzz/seeds/$target/"* "$corpus/"
   echo "== fuzzing ${target}"

@@ -1,5 +1,6 @@
 #include "statics/json_document.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace {
@@ -8,6 +9,26 @@ namespace {
 // would pass; no JSON text holds one (inside a string it must be escaped).
 bool mayBeParsed(std::string_view bytes) {
   return bytes.size() <= kMaxJsonDocumentSize && bytes.find('\0') == std::string_view::npos;
+}
+
+// How many arrays and objects are open at most anywhere in the text, strings
+// skipped. Exact for JSON text; any other text fails to parse either way.
+size_t containerNesting(std::string_view bytes) {
+  size_t depth = 0;
+  size_t deepest = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    if (c == '"') {
+      for (++i; i < bytes.size() && bytes[i] != '"'; ++i) {
+        if (bytes[i] == '\\') ++i;
+      }
+    } else if (c == '[' || c == '{') {
+      deepest = std::max(deepest, ++depth);
+    } else if ((c == ']' || c == '}') && depth > 0) {
+      --depth;
+    }
+  }
+  return deepest;
 }
 
 }  // namespace
@@ -22,6 +43,20 @@ std::optional<nlohmann::json> parseJsonDocument(std::string_view bytes) {
 std::optional<JsonDocumentRead> parseJsonDocumentDroppingDeepMembers(
     std::string_view bytes, const std::function<bool(std::string_view key)>& mayDrop) {
   if (!mayBeParsed(bytes)) return std::nullopt;
+  // A value inside n open containers is read at depth n: when no value lies
+  // deeper than the limit, nothing is dropped and the plain parser reads the
+  // same value. (The callback parser scans the enclosing container at the end
+  // of every object, which is quadratic in a long list of objects.)
+  if (containerNesting(bytes) <= static_cast<size_t>(kMaxJsonDepth)) {
+    try {
+      nlohmann::json value =
+          nlohmann::json::parse(bytes.begin(), bytes.end(), nullptr, /*allow_exceptions=*/false);
+      if (value.is_discarded()) return std::nullopt;
+      return JsonDocumentRead{std::move(value), {}};
+    } catch (const std::exception&) {
+      return std::nullopt;  // allocation failure
+    }
+  }
   // The parser walks nested values with a stack of its own; only what it
   // keeps is limited. Depth 1 is a member of the top-level value.
   bool fatal = false;

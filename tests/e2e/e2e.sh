@@ -319,7 +319,7 @@ JSON
     prefix=$root/prefix
     cmake --install "$build" --prefix "$prefix" > "$root/install.log" ||
       fail "install failed: $(tail -5 "$root/install.log")"
-    user_programs="hushgate-gui hushgate-screen hushgate-phonedata hushgate-report hushgate-notify hushgate-modem"
+    user_programs="hushgate-gui hushgate-screen hushgate-phonedata hushgate-report hushgate-notify hushgate-modem hushgate-rules"
     for file in libexec/hushgate/springboard libexec/hushgate/mobilephone lib/hushgate/hushgate.so \
         share/metainfo/com.tevrin.hushgate.metainfo.xml share/hushgate/hushgate-gui.svg; do
       [ -s "$prefix/$file" ] || fail "not installed: $file"
