@@ -22,7 +22,11 @@
 #include <string>
 #include <vector>
 
+#include "hushgate-gui/core/kit/notification_center.h"
 #include "hushgate-gui/core/models/block_notifications.h"
+#include "hushgate-gui/core/screens/HistoryVC.h"
+#include "hushgate-gui/core/screens/RootVC.h"
+#include "hushgate-gui/qt/blocked_call_notifications.h"
 #include "hushgate-gui/qt/qt_text.h"
 #include "statics/Log.h"
 #include "statics/Preference.h"
@@ -332,6 +336,28 @@ class DesktopNotificationsTest : public QObject {
     }
     QDBusConnection::disconnectFromBus(name);
     QCOMPARE(logLinesGivingUp(session_->root()), size_t{1});
+  }
+
+  void theWindowNotifiesReloadsAndOpensTheHistory() {
+    QVERIFY2(bus_->startService(), bus_->serviceErrors().c_str());
+    auto root = std::make_shared<gui::RootVC>();
+    gui_qt::BlockedCallNotifications notifications(session_->window(), root, kStart,
+                                                   bus_->connection());
+    *root->history() = {kFirst, kOld};
+    gui::NotificationCenter::defaultCenter().postNotificationName(kMPHistoryAddedNotification);
+    const std::vector<MockCall> notify = bus_->notifyCalls();
+    QCOMPARE(notify.size(), size_t{1});
+    QCOMPARE(notify[0].args[3].toString(), QStringLiteral("已拦截来电：13800138000"));
+
+    QSignalSpy invoked(&notifications.sink(), &gui_qt::DesktopNotifications::actionInvoked);
+    for (int time = 1; time <= 2; ++time) {
+      QVERIFY(bus_->emitAction(1, QStringLiteral("open-history")));
+      QVERIFY(invoked.wait(5000));
+      // Once on top, the viewer is not opened again.
+      QCOMPARE(session_->window().depth(), size_t{1});
+      QCOMPARE(session_->window().topScreen()->screen()->sceneIdentifier(),
+               std::string(gui::HistoryVC::kSceneIdentifier));
+    }
   }
 
   void aServiceThatComesLaterIsUsed() {
