@@ -52,6 +52,12 @@ std::optional<uint32_t> DesktopNotifications::show(uint32_t replacesId, const st
                                                 QString::fromLatin1(kNotificationObjectPath),
                                                 QString::fromLatin1(kNotificationInterface), bus_);
     service_->setTimeout(kReplyTimeoutMs);
+    const QDBusMessage capabilities =
+        service_->call(QString::fromLatin1(kNotificationCapabilitiesMethod));
+    bodyIsMarkup_ = capabilities.type() == QDBusMessage::ReplyMessage &&
+                    !capabilities.arguments().isEmpty() &&
+                    capabilities.arguments().constFirst().toStringList().contains(
+                        QString::fromLatin1(kNotificationBodyMarkupCapability));
   }
   if (!service_->isValid()) {
     giveUp(service_->lastError().message());
@@ -61,12 +67,12 @@ std::optional<uint32_t> DesktopNotifications::show(uint32_t replacesId, const st
   for (const auto& [key, label] : actions) {
     actionList << QString::fromStdString(key) << QString::fromStdString(label);
   }
-  const QDBusMessage reply =
-      service_->call(QString::fromLatin1(kNotificationNotifyMethod),
-                     QString::fromLatin1(kNotificationApplicationName),
-                     static_cast<uint>(replacesId), QString::fromLatin1(kNotificationIconName),
-                     QString::fromStdString(title), QString::fromStdString(body), actionList,
-                     QVariantMap(), static_cast<int>(kNotificationDefaultTimeout));
+  const QDBusMessage reply = service_->call(
+      QString::fromLatin1(kNotificationNotifyMethod),
+      QString::fromLatin1(kNotificationApplicationName), static_cast<uint>(replacesId),
+      QString::fromLatin1(kNotificationIconName), QString::fromStdString(title),
+      bodyIsMarkup_ ? QString::fromStdString(body).toHtmlEscaped() : QString::fromStdString(body),
+      actionList, QVariantMap(), static_cast<int>(kNotificationDefaultTimeout));
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
     giveUp(reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage());
     return std::nullopt;

@@ -30,7 +30,8 @@ class DesktopNotifications : public QObject, public gui::NotificationSink {
 
   // Notify with this application's name and icon, no hints and the
   // service's own time-out; blocks until the service answers (at most
-  // kReplyTimeoutMs).
+  // kReplyTimeoutMs). The body is escaped for a service that reads it as
+  // markup (capability "body-markup").
   std::optional<uint32_t> show(uint32_t replacesId, const std::string& title,
                                const std::string& body,
                                const gui::NotificationActions& actions) override;
@@ -55,6 +56,7 @@ class DesktopNotifications : public QObject, public gui::NotificationSink {
   std::unique_ptr<QDBusInterface> service_;
   QDBusServiceWatcher* watcher_ = nullptr;  // child
   bool unavailable_ = false;
+  bool bodyIsMarkup_ = false;  // asked once per service
 };
 
 }  // namespace gui_qt

@@ -3,6 +3,7 @@
 // used, what the application calls itself, and the keys of the actions it
 // offers (sent with each notification and handed back when one is chosen).
 //
+//   GetCapabilities() -> as               "body-markup": the body is markup
 //   Notify(app_name s, replaces_id u, app_icon s, summary s, body s,
 //          actions as [key, label, ...], hints a{sv}, expire_timeout i) -> id u
 //   ActionInvoked(id u, action_key s)      signal
@@ -12,6 +13,8 @@
 inline constexpr char kNotificationService[] = "org.freedesktop.Notifications";
 inline constexpr char kNotificationObjectPath[] = "/org/freedesktop/Notifications";
 inline constexpr char kNotificationInterface[] = "org.freedesktop.Notifications";
+inline constexpr char kNotificationCapabilitiesMethod[] = "GetCapabilities";
+inline constexpr char kNotificationBodyMarkupCapability[] = "body-markup";
 inline constexpr char kNotificationNotifyMethod[] = "Notify";
 inline constexpr char kNotificationActionSignal[] = "ActionInvoked";
 inline constexpr char kNotificationClosedSignal[] = "NotificationClosed";

@@ -106,16 +106,17 @@ class NotificationBus {
 
   // Starts the stand-in with this bus as its session bus; true once it owns
   // the service's name.
-  bool startService() {
+  bool startService(const std::string& parameters = "") {
     QDBusServiceWatcher watcher(QString::fromLatin1(kNotificationService), *connection_,
                                 QDBusServiceWatcher::WatchForRegistration);
     QSignalSpy registered(&watcher, &QDBusServiceWatcher::serviceRegistered);
     const char* previous = getenv("DBUS_SESSION_BUS_ADDRESS");
     const std::string kept = previous != nullptr ? previous : "";
     setenv("DBUS_SESSION_BUS_ADDRESS", address_.c_str(), 1);
-    mock_ = ChildProcess::start(
-        {"/usr/bin/python3", "-m", "dbusmock", "--template", "notification_daemon"},
-        {.captureErrors = true});
+    std::vector<std::string> argv = {"/usr/bin/python3", "-m", "dbusmock", "--template",
+                                     "notification_daemon"};
+    if (!parameters.empty()) argv.insert(argv.end(), {"--parameters", parameters});
+    mock_ = ChildProcess::start(argv, {.captureErrors = true});
     if (previous != nullptr) {
       setenv("DBUS_SESSION_BUS_ADDRESS", kept.c_str(), 1);
     } else {
@@ -272,6 +273,27 @@ class DesktopNotificationsTest : public QObject {
     if (const char* path = getenv("HUSHGATE_NOTIFICATION_RECORD")) {
       std::ofstream(path) << gui_qt::toStdString(callText(notify.back())) << "\n";
     }
+  }
+
+  void theBodyIsEscapedForAMarkupService_data() {
+    QTest::addColumn<QString>("capabilities");
+    QTest::addColumn<QString>("body");
+    QTest::newRow("markup") << QString() << QStringLiteral("关键词 &lt;推销&gt; &amp; 理财");
+    QTest::newRow("plain text") << QStringLiteral("body actions")
+                                << QStringLiteral("关键词 <推销> & 理财");
+  }
+  void theBodyIsEscapedForAMarkupService() {
+    QFETCH(QString, capabilities);
+    QFETCH(QString, body);
+    const std::string parameters =
+        capabilities.isEmpty() ? ""
+                               : Json{{"capabilities", gui_qt::toStdString(capabilities)}}.dump();
+    QVERIFY2(bus_->startService(parameters), bus_->serviceErrors().c_str());
+    gui_qt::DesktopNotifications sink(bus_->connection());
+    QVERIFY(sink.show(0, "title", "关键词 <推销> & 理财", {}).has_value());
+    const std::vector<MockCall> notify = bus_->notifyCalls();
+    QCOMPARE(notify.size(), size_t{1});
+    QCOMPARE(notify[0].args[4].toString(), body);
   }
 
   void actionsOfTheServiceAct_data() {
