@@ -46,8 +46,11 @@ BlockNotice blockNotice(const std::vector<HistoryRecord>& calls, const PlaceLook
     const size_t listed = std::min(calls.size(), kNoticeListedCalls);
     for (size_t i = 0; i < listed; ++i) {
       if (i > 0) notice.body += "\n";
-      notice.body += stringWithFormat(localizedString("notify-call-line-fmt"), numberText(calls[i]),
-                                      whyText(calls[i], places));
+      // A call without a number was blocked for that: its line says it once.
+      notice.body += calls[i].number.empty() && calls[i].reason == BlockReasonUnknownNumber
+                         ? numberText(calls[i])
+                         : stringWithFormat(localizedString("notify-call-line-fmt"),
+                                            numberText(calls[i]), whyText(calls[i], places));
     }
     if (calls.size() > listed) {
       notice.body += "\n" + localizedCountString("notify-more-calls-fmt", calls.size() - listed);
