@@ -145,6 +145,8 @@ std::string usage() {
          "                 the language of the window: Chinese (zh*) or English\n"
          "  DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM\n"
          "                 where the window is shown (QT_QPA_PLATFORM=offscreen for none)\n"
+         "  DBUS_SESSION_BUS_ADDRESS\n"
+         "                 the session bus, whose notification service shows blocked calls\n"
          "\n"
          "Files (under the device root):\n"
          "  " +
