@@ -1,6 +1,6 @@
 #include "hushgate-gui/qt/desktop_notifications.h"
 
-#include <QDBusInterface>
+#include <QDBusAbstractInterface>
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QStringList>
@@ -11,6 +11,20 @@
 #include "statics/contracts/desktop_notifications.h"
 
 namespace gui_qt {
+
+namespace {
+
+// The service's interface, called as it is documented: without asking the
+// service to describe itself first.
+class NotificationsInterface : public QDBusAbstractInterface {
+ public:
+  explicit NotificationsInterface(const QDBusConnection& bus)
+      : QDBusAbstractInterface(QString::fromLatin1(kNotificationService),
+                               QString::fromLatin1(kNotificationObjectPath), kNotificationInterface,
+                               bus, nullptr) {}
+};
+
+}  // namespace
 
 DesktopNotifications::DesktopNotifications(QDBusConnection bus, QObject* parent)
     : QObject(parent), bus_(std::move(bus)) {
@@ -48,9 +62,7 @@ std::optional<uint32_t> DesktopNotifications::show(uint32_t replacesId, const st
     return std::nullopt;
   }
   if (!service_) {
-    service_ = std::make_unique<QDBusInterface>(QString::fromLatin1(kNotificationService),
-                                                QString::fromLatin1(kNotificationObjectPath),
-                                                QString::fromLatin1(kNotificationInterface), bus_);
+    service_ = std::make_unique<NotificationsInterface>(bus_);
     service_->setTimeout(kReplyTimeoutMs);
     const QDBusMessage capabilities =
         service_->call(QString::fromLatin1(kNotificationCapabilitiesMethod));

@@ -15,7 +15,7 @@
 
 #include "hushgate-gui/core/models/notification_sink.h"
 
-class QDBusInterface;
+class QDBusAbstractInterface;
 class QDBusServiceWatcher;
 
 namespace gui_qt {
@@ -53,7 +53,7 @@ class DesktopNotifications : public QObject, public gui::NotificationSink {
   void giveUp(const QString& why);
 
   QDBusConnection bus_;
-  std::unique_ptr<QDBusInterface> service_;
+  std::unique_ptr<QDBusAbstractInterface> service_;
   QDBusServiceWatcher* watcher_ = nullptr;  // child
   bool unavailable_ = false;
   bool bodyIsMarkup_ = false;  // asked once per service
