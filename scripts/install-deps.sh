@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   qt6-base-dev qt6-qpa-plugins fonts-wqy-microhei
-  libmm-glib-dev libebook1.2-dev dbus-daemon evolution-data-server locales
+  libmm-glib-dev libebook1.2-dev dbus-daemon evolution-data-server locales python3-dbusmock
   libqt6svg6 desktop-file-utils appstream help2man
 )
 

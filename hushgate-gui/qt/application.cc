@@ -5,12 +5,14 @@
 #include <QIcon>
 #include <QThread>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
 
 #include "hushgate-gui/core/kit/resources.h"
 #include "hushgate-gui/core/models/url_command.h"
 #include "hushgate-gui/core/screens/AppDelegate.h"
 #include "hushgate-gui/core/screens/RootVC.h"
+#include "hushgate-gui/qt/blocked_call_notifications.h"
 #include "hushgate-gui/qt/navigation_window.h"
 #include "hushgate-gui/qt/qt_main_queue.h"
 #include "hushgate-gui/qt/qt_presenter.h"
@@ -20,6 +22,7 @@
 #include "hushgate-gui/qt/style.h"
 #include "platform/command_line.h"
 #include "platform/url_opener.h"
+#include "statics/contracts/block_record.h"
 #include "statics/contracts/names.h"
 
 namespace gui_qt {
@@ -142,6 +145,8 @@ std::string usage() {
          "                 the language of the window: Chinese (zh*) or English\n"
          "  DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM\n"
          "                 where the window is shown (QT_QPA_PLATFORM=offscreen for none)\n"
+         "  DBUS_SESSION_BUS_ADDRESS\n"
+         "                 the session bus, whose notification service shows blocked calls\n"
          "\n"
          "Files (under the device root):\n"
          "  " +
@@ -188,8 +193,12 @@ int runWindow(const std::string& url) {
   gui::AppDelegate delegate;
   delegate.didFinishLaunchingWithOptions(nlohmann::json::object());
 
-  window.push(new RootScreen(std::make_shared<gui::RootVC>()));
+  // Blocks recorded before this start are not news.
+  const int64_t startedAt = blockRecordDate(std::chrono::system_clock::now());
+  const auto root = std::make_shared<gui::RootVC>();
+  window.push(new RootScreen(root));
   window.show();
+  BlockedCallNotifications notifications(window, root, startedAt);
 
   QObject::connect(&server, &InstanceServer::messageReceived, &window, [&](const QString& message) {
     window.showNormal();

@@ -134,6 +134,12 @@ void writeQuietHours(Json& doc, const QuietHours& window) {
   doc[kQuietHoursDaysKey] = std::move(days);
 }
 
+bool notifyBlockedCalls(const Json& doc) {
+  if (!doc.is_object()) return true;
+  const auto it = doc.find(kNotifyBlockedCallsKey);
+  return it == doc.end() || !it->is_boolean() || it->get<bool>();
+}
+
 bool isPrefDocumentKey(std::string_view key) {
   static constexpr const char* kKeys[] = {
       kEnabledKey,
@@ -156,6 +162,7 @@ bool isPrefDocumentKey(std::string_view key) {
       kQuietHoursStartKey,
       kQuietHoursEndKey,
       kQuietHoursDaysKey,
+      kNotifyBlockedCallsKey,
       kMPInjectionEnabledKey,
   };
   return std::any_of(std::begin(kKeys), std::end(kKeys),

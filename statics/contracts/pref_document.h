@@ -29,6 +29,10 @@
 //   kQuietHoursStartKey, kQuietHoursEndKey   text "HH:MM" (24 hours)
 //   kQuietHoursDaysKey                       array of weekdays 1 (Monday) .. 7
 //                                            (absent: every day)
+// Settings of the settings application alone; the screening ignores them:
+//   kNotifyBlockedCallsKey                   boolean: a desktop notification
+//                                            for each blocked call (absent,
+//                                            or of another type: on)
 // Phone-side document: one JSON object with kMPInjectionEnabledKey (boolean)
 // and kVersionKey.
 //
@@ -69,6 +73,7 @@ inline constexpr char kQuietHoursEnabledKey[] = "quiet-hours-enabled";
 inline constexpr char kQuietHoursStartKey[] = "quiet-hours-start";
 inline constexpr char kQuietHoursEndKey[] = "quiet-hours-end";
 inline constexpr char kQuietHoursDaysKey[] = "quiet-hours-days";
+inline constexpr char kNotifyBlockedCallsKey[] = "notify-blocked-calls";
 
 // ---- Keys of the Phone-side document
 
@@ -156,6 +161,9 @@ std::string clockTimeText(int minuteOfDay);
 
 // The window's members as the settings application stores them.
 void writeQuietHours(Json& doc, const QuietHours& window);
+
+// kNotifyBlockedCallsKey: true unless the document holds false.
+bool notifyBlockedCalls(const Json& doc);
 
 // ---- Pattern entries
 
