@@ -9,8 +9,29 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 out=${2:-docs/screenshots}
 root=$(mktemp -d "${TMPDIR:-/tmp}/hushgate-shots-XXXXXX")
-trap 'rm -rf "$root"' EXIT
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2> /dev/null || true; done
+  rm -rf "$root"
+}
+trap cleanup EXIT
 export HUSHGATE_ROOT=$root
+
+# A session bus of its own with the notification service's stand-in, which
+# records the notifications the window sends (the picture of one is drawn
+# from that record).
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$root/session-bus"
+dbus-daemon --session --nofork --address="$DBUS_SESSION_BUS_ADDRESS" &
+pids+=($!)
+for _ in $(seq 100); do [ -S "$root/session-bus" ] && break; sleep 0.05; done
+/usr/bin/python3 -m dbusmock --template notification_daemon > "$root/dbusmock.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+    org.freedesktop.DBus.NameHasOwner string:org.freedesktop.Notifications 2> /dev/null |
+    grep -q "boolean true" && break
+  sleep 0.05
+done
 
 scripts/example-device.sh "$build" "$root"
 "$build/hosts/springboard" data/example/call-script.jsonl > /dev/null

@@ -68,6 +68,8 @@ const char* switchName(gui::RootVC::Switch which) {
       return "repeatedCallSwitch";
     case S::quietHoursSwitch:
       return "quietHoursSwitch";
+    case S::notifySwitch:
+      return "notifySwitch";
   }
   return "switch";
 }

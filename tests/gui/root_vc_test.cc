@@ -478,7 +478,8 @@ TEST_F(RootVCTest, OtherSwitchesWriteTheirKeys) {
   for (const Case& c : {Case{Switch::blockingUnknownSwitch, "block-unknown-enabled"},
                         Case{Switch::contactBypassSwitch, "bypass-contacts-enabled"},
                         Case{Switch::repeatedCallSwitch, "repeated-call-enabled"},
-                        Case{Switch::quietHoursSwitch, "quiet-hours-enabled"}}) {
+                        Case{Switch::quietHoursSwitch, "quiet-hours-enabled"},
+                        Case{Switch::notifySwitch, "notify-blocked-calls"}}) {
     SCOPED_TRACE(c.key);
     RootVC& screen = loadScreen();
     screen.onSwitchChanged(c.sender, false);
@@ -712,6 +713,40 @@ TEST_F(RootVCTest, TesterNamesTheRuleAndSavesNothing) {
     ASSERT_TRUE(presenter_.tap(text("ok")));
   }
   EXPECT_EQ(root_.read(kMainPrefPath), before);
+}
+
+// The rules go out to a file and come back in through the file the user
+// chose; a cancelled choice does nothing.
+TEST_F(RootVCTest, RulesExportAndImportGoThroughTheChosenFile) {
+  Preference::sharedInstance().pref() = {
+      {"blacklist", Json::array({Json::array({"170*", blacklistExpression("170*"), ""})})}};
+  Preference::sharedInstance().saveOnly();
+  RootVC& screen = loadScreen();
+  EXPECT_TRUE(screen.switchOn(Switch::notifySwitch)) << "on while the key is absent";
+
+  screen.didSelectRow("cell.export-rules");  // cancelled
+  ASSERT_EQ(presenter_.fileChoices.size(), 1u);
+  EXPECT_EQ(presenter_.fileChoices[0].first, gui::Presenter::FileChoice::kSave);
+  EXPECT_EQ(presenter_.fileChoices[0].second, "hushgate-rules.json");
+  EXPECT_TRUE(presenter_.alerts.empty());
+
+  presenter_.chosenFile = root_.at("/rules.json");
+  screen.didSelectRow("cell.export-rules");
+  ASSERT_TRUE(fs::exists(presenter_.chosenFile));
+  EXPECT_NE(root_.read("/rules.json").find("\"170*\""), std::string::npos);
+  ASSERT_NE(presenter_.openAlert(), nullptr);
+  ASSERT_TRUE(presenter_.tap(text("ok")));
+
+  Preference::sharedInstance().pref() = Json::object();
+  Preference::sharedInstance().saveOnly();
+  screen.didSelectRow("cell.import-rules");
+  EXPECT_EQ(presenter_.fileChoices.back().first, gui::Presenter::FileChoice::kOpen);
+  ASSERT_NE(presenter_.openAlert(), nullptr);
+  ASSERT_EQ(presenter_.openAlert()->actions.size(), 2u) << "a question: merge or not";
+  ASSERT_TRUE(presenter_.tap(text("ok")));
+  EXPECT_EQ(mainDocumentOnDisk()["blacklist"],
+            Json::array({Json::array({"170*", blacklistExpression("170*"), ""})}));
+  EXPECT_EQ(view_.deselections, 3);
 }
 
 // ---- Number lookup

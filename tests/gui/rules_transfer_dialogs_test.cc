@@ -1,6 +1,7 @@
 // The settings application's rules export and import dialogs, acted on as the
 // user would through the recording presenter.
 #include "hushgate-gui/core/screens/rules_transfer_dialogs.h"
+#include "hushgate-gui/core/kit/localization.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 
 #include "gui/support/gui_test.h"
 #include "hushgate-gui/core/kit/AlertUtil.h"
+#include "hushgate-gui/core/kit/localization.h"
 #include "statics/Preference.h"
 #include "statics/json_document.h"
 
@@ -53,7 +55,7 @@ TEST_F(RulesTransferDialogsTest, PreviewShowsCountsAndMergesOnlyWhenConfirmed) {
        {"Import these rules?", "Blacklist: new 1, already listed 1",
         "Keywords: new 0, already listed 1", "Switches and values changed: 0",
         "Left out:", "line 4 (Blacklist): \"12a\" is not a number pattern"},
-       "The rules were imported: 1 entries added, 0 switches",
+       "The rules were imported. Entries added: 1; switches",
        merged},
       {"cancelled",
        rulesFile("\"blacklist\": [{\"pattern\": \"170*\", \"comment\": \"ads\"}]"),
@@ -97,6 +99,21 @@ TEST_F(RulesTransferDialogsTest, PreviewShowsCountsAndMergesOnlyWhenConfirmed) {
         << presenter_.alerts.back()->title.value_or("");
     EXPECT_EQ(onDisk()["blacklist"], c.blacklist);
   }
+}
+
+// The reader's reasons are English: a Chinese window names the line and the
+// list, and says in Chinese that the entry was left out.
+TEST_F(RulesTransferDialogsTest, LeftOutEntriesAreToldInTheWindowsLanguage) {
+  gui::setLanguage("zh_CN");
+  root_.write(kPrefFile, kPhone);
+  (void)Preference::sharedInstance().reload();
+  root_.write("/rules.json", rulesFile("\"blacklist\": [\n{\"pattern\": \"12a\"}]"));
+  gui::showImportPreview(root_.at("/rules.json"));
+  ASSERT_NE(presenter_.openAlert(), nullptr);
+  const std::string message = presenter_.openAlert()->message.value_or("");
+  gui::setLanguage("en");
+  EXPECT_NE(message.find("第 3 行（黑名单）：格式不符"), std::string::npos) << message;
+  EXPECT_EQ(message.find("number pattern"), std::string::npos) << message;
 }
 
 TEST_F(RulesTransferDialogsTest, ExportSaysWhereTheRulesWentOrWhyNot) {

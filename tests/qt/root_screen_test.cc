@@ -1,6 +1,9 @@
 // The main window on the offscreen platform: the switches write their
 // documents and announce them, the rows open their screens and the counts
 // follow the documents, the number lookup answers through its dialog.
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -83,6 +86,8 @@ class RootScreenTest : public QObject {
                                     << "repeated-call-enabled" << false;
     QTest::newRow("quiet hours") << "quietHoursSwitch"
                                  << "quiet-hours-enabled" << false;
+    QTest::newRow("notifications") << "notifySwitch"
+                                   << "notify-blocked-calls" << false;
   }
 
   void switchesWriteTheirDocumentAndAnnounceIt() {
@@ -293,6 +298,26 @@ class RootScreenTest : public QObject {
     QVERIFY2(message.contains(messagePart), qPrintable(message));
     QVERIFY(qt_testing::pressAlertButton(answer, "确定"));
     QCOMPARE(readWholeFile(Preference::prefFilePath()).value_or(""), saved);
+  }
+
+  // The export asks for a file with Qt's file dialog and writes the rules
+  // there.
+  void exportAsksForAFileAndWritesIt() {
+    tapRow("cell.export-rules");
+    QFileDialog* dialog = nullptr;
+    QTRY_VERIFY((dialog = session_->window().findChild<QFileDialog*>("fileDialog")) != nullptr);
+    QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+    const QString path =
+        QFileInfo(QString::fromStdString(Preference::prefFilePath())).absolutePath() +
+        "/exported-rules.json";
+    dialog->selectFile(path);
+    static_cast<QDialog*>(dialog)->accept();  // as the dialog's own button does
+    gui_qt::AlertDialog* done = qt_testing::waitForAlert();
+    QVERIFY(done);
+    QVERIFY(QFile::exists(path));
+    QVERIFY(readWholeFile(gui_qt::toStdString(path)).value_or("").find("hushgate-rules") !=
+            std::string::npos);
+    QVERIFY(qt_testing::pressAlertButton(done, "确定"));
   }
 
   void exitHidesTheWindow() {

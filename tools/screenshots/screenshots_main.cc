@@ -4,7 +4,14 @@
 // Run on the offscreen platform (QT_QPA_PLATFORM=offscreen). A dialog is
 // drawn over the dimmed window, where the platform would show it.
 #include <QApplication>
+#include <QDBusArgument>
+#include <QDBusInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusVariant>
 #include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -12,11 +19,15 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTest>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 #include "hushgate-gui/core/kit/localization.h"
 #include "hushgate-gui/core/screens/RootVC.h"
 #include "hushgate-gui/qt/alert_dialog.h"
+#include "hushgate-gui/qt/blocked_call_notifications.h"
 #include "hushgate-gui/qt/navigation_window.h"
 #include "hushgate-gui/qt/qt_main_queue.h"
 #include "hushgate-gui/qt/qt_presenter.h"
@@ -24,7 +35,15 @@
 #include "hushgate-gui/qt/style.h"
 #include "hushgate-gui/qt/table_rows.h"
 #include "hushgate-gui/qt/tappable_row.h"
+#include "platform/notify.h"
+#include "platform/paths.h"
 #include "row_table_driver.h"
+#include "statics/atomic_file.h"
+#include "statics/contracts/block_record.h"
+#include "statics/contracts/desktop_notifications.h"
+#include "statics/contracts/fired_rule.h"
+#include "statics/contracts/names.h"
+#include "statics/history_file.h"
 #include "support/widget_driver.h"
 
 namespace {
@@ -106,6 +125,112 @@ void closeAlert() {
   if (gui_qt::AlertDialog* dialog = qt_testing::waitForAlert()) click(dialog->buttons().front());
 }
 
+// A rules file as another phone exported it, with one entry this phone
+// cannot take.
+constexpr char kImportedRules[] = R"({
+"format": "hushgate-rules",
+"version": 1,
+"blacklist": [
+  {"pattern": "170*", "comment": "虚拟运营商号段"},
+  {"pattern": "95555 ????", "comment": "客服外呼"},
+  {"pattern": "400-abc", "comment": ""}
+],
+"allowlist": [
+  {"pattern": "0755 2688 8888", "comment": "快递驿站"}
+],
+"keywords": ["响一声", "贷款"]
+}
+)";
+
+// Appends two blocked calls to the history as the home screen does and
+// tells the window; true once its history list holds them.
+bool blockTwoCalls(const gui::RootVC& root) {
+  const size_t before = root.history()->size();
+  int64_t now = blockRecordDate(std::chrono::system_clock::now());
+  for (const BlockRecord& record : *root.history()) now = std::max(now, record.date + 1);
+  BlockRecord first{"shot-1", "17012345678", now, BlockReasonBlacklist, ""};
+  setBlockRecordRule(first, {RuleKind::kBlacklist, "170*"}, false);
+  BlockRecord second{"shot-2", "075566668888", now, BlockReasonLandline, ""};
+  setBlockRecordRule(second, {RuleKind::kAreaCode, "0755", "深圳"}, false);
+  const std::string path = mpHistoryFilePathFromOutside();
+  std::string text = readWholeFile(path).value_or("");
+  text += blockRecordLine(first);
+  text += blockRecordLine(second);
+  if (!writeFileAtomically(path, text)) return false;
+  platform::notify_post(kMPBlockHistoryAddedNotification);
+  return qt_testing::waitUntil([&] { return root.history()->size() >= before + 2; });
+}
+
+// The last notification the stand-in was sent (its summary, body and action
+// labels), drawn as a desktop shows one, over the top of the window.
+bool takeNotification(gui_qt::NavigationWindow& window, const QString& path) {
+  QDBusInterface mock(kNotificationService, kNotificationObjectPath,
+                      QStringLiteral("org.freedesktop.DBus.Mock"));
+  QString summary, body;
+  QStringList actions;
+  const bool recorded = qt_testing::waitUntil([&] {
+    const QDBusMessage reply = mock.call(QStringLiteral("GetCalls"));
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return false;
+    const QDBusArgument calls = reply.arguments().first().value<QDBusArgument>();
+    calls.beginArray();
+    while (!calls.atEnd()) {
+      quint64 time = 0;
+      QString method;
+      QVariantList args;
+      calls.beginStructure();
+      calls >> time >> method >> args;
+      calls.endStructure();
+      if (method != QLatin1String(kNotificationNotifyMethod) || args.size() < 6) continue;
+      // The record's arguments are variants ("av").
+      for (QVariant& arg : args) {
+        if (arg.canConvert<QDBusVariant>()) arg = arg.value<QDBusVariant>().variant();
+      }
+      summary = args[3].toString();
+      body = args[4].toString();
+      const QStringList pairs = args[5].canConvert<QDBusArgument>()
+                                    ? qdbus_cast<QStringList>(args[5])
+                                    : args[5].toStringList();
+      actions.clear();
+      for (int i = 1; i < pairs.size(); i += 2) actions << pairs[i];
+    }
+    calls.endArray();
+    return !summary.isEmpty();
+  });
+  if (!recorded) {
+    std::fprintf(stderr, "the notification service recorded no notification\n");
+    return false;
+  }
+  QFrame card;
+  card.setObjectName("notificationCard");
+  card.setStyleSheet(QStringLiteral(
+      "#notificationCard { background: #fdfdfd; border: 1px solid #d0d0d5; border-radius: 12px; }"
+      "QLabel#summary { font-weight: bold; font-size: 15px; }"
+      "QLabel#body { color: #333; font-size: 13px; }"
+      "QPushButton { border: none; color: #2c6bed; font-size: 13px; padding: 6px 10px; }"));
+  auto* layout = new QVBoxLayout(&card);
+  auto* title = new QLabel(summary, &card);
+  title->setObjectName("summary");
+  auto* text = new QLabel(body, &card);
+  text->setObjectName("body");
+  text->setWordWrap(true);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  for (const QString& action : actions) buttons->addWidget(new QPushButton(action, &card));
+  layout->addWidget(title);
+  layout->addWidget(text);
+  layout->addLayout(buttons);
+  card.setFixedWidth(window.width() - 24);
+  card.adjustSize();
+  QImage picture = window.grab().toImage();
+  QPainter painter(&picture);
+  painter.fillRect(picture.rect(), QColor(0, 0, 0, 60));
+  painter.drawPixmap(12, 12, card.grab());
+  painter.end();
+  if (!picture.save(path)) return false;
+  std::printf("%s\n", qPrintable(path));
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -127,6 +252,12 @@ int main(int argc, char** argv) {
   window.show();
   Camera camera(window, directory);
   bool ok = qt_testing::waitUntil([&] { return !root->isLoadingHistory(); });
+  // The example calls were blocked just before the window started, maybe in
+  // the same second: they are not news.
+  int64_t startedAt = blockRecordDate(std::chrono::system_clock::now());
+  for (const BlockRecord& record : *root->history())
+    startedAt = std::max(startedAt, record.date + 1);
+  gui_qt::BlockedCallNotifications notifications(window, root, startedAt);
 
   ok &= camera.take("main.png");
 
@@ -247,5 +378,24 @@ int main(int argc, char** argv) {
   QTest::qWait(100);
   ok &= camera.take("tester.png");
   closeAlert();
+
+  // Importing a rules file from another phone, through the file dialog.
+  const std::string rulesPath = platform::devicePath("/rules-from-another-phone.json");
+  ok &= static_cast<bool>(writeFileAtomically(rulesPath, kImportedRules));
+  tapRow(window, "cell.import-rules");
+  QFileDialog* fileDialog = nullptr;
+  qt_testing::waitUntil(
+      [&] { return (fileDialog = window.findChild<QFileDialog*>("fileDialog")) != nullptr; });
+  if (auto* dialog = fileDialog) {
+    dialog->selectFile(QString::fromStdString(rulesPath));
+    static_cast<QDialog*>(dialog)->accept();
+  }
+  ok &= camera.take("import-preview.png");
+  closeAlert();
+
+  // Two calls blocked while the window is open: the notification service's
+  // stand-in records what the window sent.
+  ok &= blockTwoCalls(*root);
+  ok &= takeNotification(window, directory + "/notification.png");
   return ok ? 0 : 1;
 }

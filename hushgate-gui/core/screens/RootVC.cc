@@ -20,6 +20,7 @@
 #include "hushgate-gui/core/screens/ZoneVC.h"
 #include "hushgate-gui/core/screens/number_tester.h"
 #include "hushgate-gui/core/screens/rule_dialogs.h"
+#include "hushgate-gui/core/screens/rules_transfer_dialogs.h"
 #include "platform/bundle.h"
 #include "platform/notify.h"
 #include "statics/Log.h"
@@ -38,6 +39,9 @@ void setPrefBool(Json& doc, const char* key, bool value) {
   if (!doc.is_object()) doc = Json::object();
   doc[key] = value;
 }
+
+// The name the export proposes.
+constexpr char kExportedRulesFileName[] = "hushgate-rules.json";
 
 // A count label: the format takes one integer.
 // "3 regions" or "3 条" (a count of cities), else a count of records.
@@ -141,6 +145,7 @@ void RootVC::updateSwitches() {
   setSwitch(Switch::contactBypassSwitch, prefBool(pref, kBypassContactsEnabledKey));
   setSwitch(Switch::repeatedCallSwitch, prefBool(pref, kRepeatedCallEnabledKey));
   setSwitch(Switch::quietHoursSwitch, prefBool(pref, kQuietHoursEnabledKey));
+  setSwitch(Switch::notifySwitch, notifyBlockedCalls(pref));
 }
 
 void RootVC::preferenceChangedElsewhere() {
@@ -245,6 +250,9 @@ void RootVC::onSwitchChanged(Switch sender, bool on) {
     case Switch::quietHoursSwitch:
       key = kQuietHoursEnabledKey;
       break;
+    case Switch::notifySwitch:
+      key = kNotifyBlockedCallsKey;
+      break;
     case Switch::MPSwitch:
       if (!changeMPPref([on](Json& mpPref) { setPrefBool(mpPref, kMPInjectionEnabledKey, on); })) {
         updateSwitches();  // back to what is saved
@@ -299,6 +307,14 @@ void RootVC::didSelectRow(const std::string& cellIdentifier) {
     showQuietHoursDialog([this, alive] {
       if (!alive.expired()) updateOptionalRuleLabels();
     });
+    deselectRow();
+  } else if (cellIdentifier == "cell.export-rules") {
+    presenter().chooseFile(Presenter::FileChoice::kSave, kExportedRulesFileName,
+                           [](const std::string& path) { exportRulesToFile(path); });
+    deselectRow();
+  } else if (cellIdentifier == "cell.import-rules") {
+    presenter().chooseFile(Presenter::FileChoice::kOpen, "",
+                           [](const std::string& path) { showImportPreview(path); });
     deselectRow();
   } else if (cellIdentifier == "cell.tester") {
     showNumberTester();

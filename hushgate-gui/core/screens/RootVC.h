@@ -58,8 +58,9 @@ class RootVC : public Screen {
     contactBypassSwitch,    // main kBypassContactsEnabledKey
     repeatedCallSwitch,     // main kRepeatedCallEnabledKey
     quietHoursSwitch,       // main kQuietHoursEnabledKey
+    notifySwitch,           // main kNotifyBlockedCallsKey (absent: on)
   };
-  static constexpr size_t kSwitchCount = 6;
+  static constexpr size_t kSwitchCount = 7;
 
   // What the front end shows. Each call replaces what the widget showed.
   class View {

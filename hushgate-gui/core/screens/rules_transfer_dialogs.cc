@@ -46,8 +46,12 @@ std::string previewText(const ImportPlan& plan) {
   text += "\n" + localizedString("rules-import-left-out");
   for (size_t i = 0; i < plan.problems.size() && i < kShownProblems; ++i) {
     const ImportProblem& problem = plan.problems[i];
+    // The reader's reasons are English; other languages say it in general.
+    const std::string reason = currentLanguage() == "en"
+                                   ? problem.message
+                                   : localizedString("rules-import-problem-reason");
     text += "\n" + stringWithFormat(localizedString("rules-import-problem-fmt"), problem.line,
-                                    listName(problem.key), problem.message);
+                                    listName(problem.key), reason);
   }
   if (plan.problems.size() > kShownProblems) {
     text += "\n" + stringWithFormat(localizedString("rules-import-more-problems-fmt"),

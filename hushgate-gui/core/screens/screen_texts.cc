@@ -16,6 +16,7 @@ const std::vector<RootSection>& rootSections() {
            {"cell.bypass-contacts", "row-bypass-contacts", std::nullopt, S::contactBypassSwitch,
             false},
            {"cell.mp", "row-mp-injection", std::nullopt, S::MPSwitch, false},
+           {"cell.notify", "row-notify", std::nullopt, S::notifySwitch, false},
        }},
       {"section-rules",
        {
@@ -43,6 +44,8 @@ const std::vector<RootSection>& rootSections() {
        {
            {"cell.mobiletest", "row-mobiletest", std::nullopt, std::nullopt, false},
            {"cell.tester", "row-tester", std::nullopt, std::nullopt, false},
+           {"cell.export-rules", "row-export-rules", std::nullopt, std::nullopt, false},
+           {"cell.import-rules", "row-import-rules", std::nullopt, std::nullopt, false},
        }},
       {"section-donation",
        {
