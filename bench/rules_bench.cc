@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "statics/contracts/blacklist_pattern.h"
+#include "statics/contracts/pref_document.h"
 #include "statics/json_document.h"
 #include "statics/rules_transfer.h"
 
@@ -11,27 +13,21 @@ namespace {
 
 constexpr int kEntries = 100000;
 
-std::string rulesFile() {
-  std::string text = "{\"format\": \"hushgate-rules\", \"version\": 1, \"blacklist\": [\n";
-  for (int i = 0; i < kEntries; ++i) {
-    text += (i ? ",\n" : "") + std::string("{\"pattern\": \"") + std::to_string(15000000000LL + i) +
-            "\", \"comment\": \"\"}";
-  }
-  return text + "\n]}";
-}
-
-Json phoneWithHalfOfThem() {
-  Json pref = {{"blacklist", Json::array()}};
-  for (int i = 0; i < kEntries; i += 2) {
+// A document whose blacklist holds the numbers 15000000000 + i for every
+// step-th i below kEntries.
+Json blacklistOf(int step) {
+  Json pref = Json::object();
+  pref[kBlacklistKey] = Json::array();
+  for (int i = 0; i < kEntries; i += step) {
     const std::string number = std::to_string(15000000000LL + i);
-    pref["blacklist"].push_back(Json::array({number, "^" + number + "$", ""}));
+    pref[kBlacklistKey].push_back(patternEntryJson({number, blacklistExpression(number), ""}));
   }
   return pref;
 }
 
 void BM_ImportPlanAndMerge(benchmark::State& state) {
-  const std::string file = rulesFile();
-  const Json pref = phoneWithHalfOfThem();
+  const std::string file = exportRules(blacklistOf(1));
+  const Json pref = blacklistOf(2);
   for (auto _ : state) {
     const Result<ImportPlan> plan = planImport(file, pref);
     if (!plan) {
@@ -44,7 +40,7 @@ void BM_ImportPlanAndMerge(benchmark::State& state) {
 BENCHMARK(BM_ImportPlanAndMerge)->Unit(benchmark::kMillisecond);
 
 void BM_ImportPlanAndMerge_Baseline(benchmark::State& state) {
-  const std::string file = rulesFile();
+  const std::string file = exportRules(blacklistOf(1));
   for (auto _ : state) benchmark::DoNotOptimize(parseJsonDocument(file));
 }
 BENCHMARK(BM_ImportPlanAndMerge_Baseline)->Unit(benchmark::kMillisecond);

@@ -90,6 +90,8 @@ TEST_F(RulesTransferDialogsTest, PreviewShowsCountsAndMergesOnlyWhenConfirmed) {
     const std::string shown = first.title.value_or("") + "\n" + first.message.value_or("");
     for (const std::string& piece : c.shown)
       EXPECT_NE(shown.find(piece), std::string::npos) << shown;
+    // A list the file leaves empty is not listed.
+    EXPECT_EQ(shown.find("Allow-list:"), std::string::npos) << shown;
     if (!c.tap.empty()) {
       ASSERT_TRUE(presenter_.tap(c.tap));
     } else {

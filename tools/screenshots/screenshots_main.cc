@@ -38,12 +38,15 @@
 #include "platform/notify.h"
 #include "platform/paths.h"
 #include "row_table_driver.h"
+#include "statics/Preference.h"
 #include "statics/atomic_file.h"
+#include "statics/contracts/blacklist_pattern.h"
 #include "statics/contracts/block_record.h"
 #include "statics/contracts/desktop_notifications.h"
 #include "statics/contracts/fired_rule.h"
 #include "statics/contracts/names.h"
 #include "statics/history_file.h"
+#include "statics/rules_transfer.h"
 #include "support/widget_driver.h"
 
 namespace {
@@ -127,20 +130,17 @@ void closeAlert() {
 
 // A rules file as another phone exported it, with one entry this phone
 // cannot take.
-constexpr char kImportedRules[] = R"({
-"format": "hushgate-rules",
-"version": 1,
-"blacklist": [
-  {"pattern": "170*", "comment": "虚拟运营商号段"},
-  {"pattern": "95555 ????", "comment": "客服外呼"},
-  {"pattern": "400-abc", "comment": ""}
-],
-"allowlist": [
-  {"pattern": "0755 2688 8888", "comment": "快递驿站"}
-],
-"keywords": ["响一声", "贷款"]
+std::string importedRules() {
+  const auto entry = [](const std::string& pattern, const std::string& comment) {
+    return patternEntryJson({pattern, blacklistExpression(pattern), comment});
+  };
+  Json pref = Json::object();
+  pref[kBlacklistKey] = Json::array(
+      {entry("170*", "虚拟运营商号段"), entry("95555????", "客服外呼"), entry("400-abc", "")});
+  pref[kAllowlistKey] = Json::array({entry("075526888888", "快递驿站")});
+  pref[kKeywordsKey] = Json::array({"响一声", "贷款"});
+  return exportRules(pref);
 }
-)";
 
 // Appends two blocked calls to the history as the home screen does and
 // tells the window; true once its history list holds them.
@@ -381,7 +381,7 @@ int main(int argc, char** argv) {
 
   // Importing a rules file from another phone, through the file dialog.
   const std::string rulesPath = platform::devicePath("/rules-from-another-phone.json");
-  ok &= static_cast<bool>(writeFileAtomically(rulesPath, kImportedRules));
+  ok &= static_cast<bool>(writeFileAtomically(rulesPath, importedRules()));
   tapRow(window, "cell.import-rules");
   QFileDialog* fileDialog = nullptr;
   qt_testing::waitUntil(

@@ -37,6 +37,7 @@ std::string listName(std::string_view key) {
 std::string previewText(const ImportPlan& plan) {
   std::string text;
   for (const ListImport& list : plan.lists) {
+    if (list.added.empty() && list.alreadyListed == 0) continue;  // empty in the file
     text += stringWithFormat(localizedString("rules-import-list-fmt"), listName(list.key),
                              list.added.size(), list.alreadyListed) +
             "\n";
