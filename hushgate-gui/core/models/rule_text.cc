@@ -113,10 +113,9 @@ std::string firedRuleText(const FiredRule& rule, const PlaceLookup& places) {
 std::string historyRuleText(const BlockRecord& record, const PlaceLookup& places) {
   const std::optional<FiredRule> rule = blockRecordRule(record);
   // The reason of these says all there is to say.
-  const bool saidByReason = rule && (rule->kind == RuleKind::kUnknownNumber ||
-                                     rule->kind == RuleKind::kSystemBlocked);
-  const std::string text =
-      rule && !saidByReason ? firedRuleText(*rule, places) : std::string();
+  const bool saidByReason =
+      rule && (rule->kind == RuleKind::kUnknownNumber || rule->kind == RuleKind::kSystemBlocked);
+  const std::string text = rule && !saidByReason ? firedRuleText(*rule, places) : std::string();
   if (!blockRecordPassed(record)) return text;
   return text.empty() ? localizedString("history-let-through")
                       : stringWithFormat(localizedString("history-let-through-fmt"), text);
