@@ -238,7 +238,9 @@ ScreeningResult applyRules(const IncomingCallInfo& call, const ScreeningRules& r
   icu::UnicodeString judged = number;
   if (startsWith(judged, u"+86")) judged.remove(0, 3);
   const std::string cutPrefix = removeIgnoredPrefix(compiled, judged);
-  if (std::optional<std::string> allowed = firstMatchingPattern(compiled.allowlist, judged)) {
+  // A number that nothing was cut from was tried already.
+  if (std::optional<std::string> allowed =
+          judged == number ? std::nullopt : firstMatchingPattern(compiled.allowlist, judged)) {
     ScreeningResult result =
         decided({BlockReasonNone, {RuleKind::kAllowlist, std::move(*allowed), {}, {}}, {}},
                 cutPrefix, judged);
