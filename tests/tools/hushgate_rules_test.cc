@@ -1,9 +1,7 @@
 // Runs the hushgate-rules program as a user would: rules out of one device
 // root and into another.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +9,7 @@
 #include "statics/contracts/pref_document.h"
 #include "statics/json_document.h"
 #include "support/notification_marker.h"
+#include "support/shell_run.h"
 #include "support/temp_root.h"
 
 namespace {
@@ -18,24 +17,13 @@ namespace {
 constexpr char kPref[] = "/var/mobile/hushgate/hushgate-pref.json";
 constexpr char kUpdated[] = "com.tevrin.hushgate.preference-updated";
 
-struct RunResult {
-  int status = -1;
-  std::string out;
-};
+using RunResult = testing_support::ShellRun;
 
 // Runs the program with the arguments (a shell word list); stderr goes to
 // the file /err of the device root.
 RunResult run(const testing_support::TempDeviceRoot& root, const std::string& arguments) {
-  const std::string line = "'" HUSHGATE_RULES_BIN "' " + arguments + " 2>'" + root.at("/err") + "'";
-  RunResult result;
-  FILE* pipe = popen(line.c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
+  return testing_support::runShell("'" HUSHGATE_RULES_BIN "' " + arguments + " 2>'" +
+                                   root.at("/err") + "'");
 }
 
 Json document(const testing_support::TempDeviceRoot& root) {

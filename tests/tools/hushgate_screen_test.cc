@@ -1,6 +1,5 @@
 // Runs the hushgate-screen program as a user would.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <ctime>
@@ -9,27 +8,16 @@
 #include <string>
 
 #include "statics/MobileRegionDetector.h"
+#include "support/shell_run.h"
 #include "support/temp_root.h"
 
 namespace {
 
-struct RunResult {
-  int status = -1;
-  std::string out;
-};
+using RunResult = testing_support::ShellRun;
 
 // Runs a shell command line with the program path in $BIN; stderr is dropped.
 RunResult run(const std::string& command) {
-  const std::string line = "BIN='" HUSHGATE_SCREEN_BIN "'; " + command + " 2>/dev/null";
-  RunResult result;
-  FILE* pipe = popen(line.c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
+  return testing_support::runShell("BIN='" HUSHGATE_SCREEN_BIN "'; " + command + " 2>/dev/null");
 }
 
 class HushgateScreenTest : public ::testing::Test {
