@@ -14,6 +14,7 @@
 #include "statics/contracts/block_record.h"
 #include "statics/contracts/names.h"
 #include "statics/history_file.h"
+#include "support/private_bus.h"
 
 namespace modem_testing {
 
@@ -64,20 +65,7 @@ ModemRig::ModemRig() {
 
   const std::string socket = root_.path() + "/bus";
   const std::string config = root_.path() + "/bus.conf";
-  std::ofstream(config) << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus "
-                           "Configuration 1.0//EN\"\n"
-                           " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                           "<busconfig>\n"
-                           "  <listen>unix:path="
-                        << socket
-                        << "</listen>\n"
-                           "  <auth>EXTERNAL</auth>\n"
-                           "  <policy context=\"default\">\n"
-                           "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-                           "    <allow eavesdrop=\"true\"/>\n"
-                           "    <allow own=\"*\"/>\n"
-                           "  </policy>\n"
-                           "</busconfig>\n";
+  testing_support::writePrivateBusConfig(config, socket, testing_support::BusType::kSystem);
   bus_ = std::make_unique<LineChild>(startChild(
       {programInPath("dbus-daemon"), "--config-file=" + config, "--nofork", "--print-address"},
       false));

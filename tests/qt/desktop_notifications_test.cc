@@ -36,6 +36,7 @@
 #include "statics/contracts/names.h"
 #include "statics/contracts/pref_document.h"
 #include "support/child_process.h"
+#include "support/private_bus.h"
 #include "support/qt_gui_test.h"
 
 namespace {
@@ -72,21 +73,8 @@ class NotificationBus {
   explicit NotificationBus(const std::string& folder) {
     const std::string config = folder + "/session.conf";
     // No service folders: nothing on this machine is started for a name.
-    std::ofstream(config) << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus "
-                             "Configuration 1.0//EN\"\n"
-                             " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                             "<busconfig>\n"
-                             "  <type>session</type>\n"
-                             "  <listen>unix:path="
-                          << folder
-                          << "/bus</listen>\n"
-                             "  <auth>EXTERNAL</auth>\n"
-                             "  <policy context=\"default\">\n"
-                             "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-                             "    <allow eavesdrop=\"true\"/>\n"
-                             "    <allow own=\"*\"/>\n"
-                             "  </policy>\n"
-                             "</busconfig>\n";
+    testing_support::writePrivateBusConfig(config, folder + "/bus",
+                                           testing_support::BusType::kSession);
     daemon_ = ChildProcess::start(
         {"/usr/bin/dbus-daemon", "--config-file=" + config, "--nofork", "--print-address"},
         {.captureErrors = true});
