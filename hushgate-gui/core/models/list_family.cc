@@ -45,32 +45,29 @@ ListTexts keywordsTexts() {
           localizedString("keywords-empty")};
 }
 
+// The blacklist's shape and grammar: number patterns with "*" and "?", each
+// with a comment. The allow-list takes them too.
+constexpr ListFamily numberPatternFamily(const char* sceneIdentifier, const char* prefKey,
+                                         ListTexts (*texts)()) {
+  return {
+      .sceneIdentifier = sceneIdentifier,
+      .prefKey = prefKey,
+      .keyboard = KeyboardType::NumbersAndPunctuation,
+      .allowedCharacters = "0123456789?* -",
+      .okOnTrimmedText = false,
+      .normalise = normaliseBlacklistInput,
+      .refusesWildcardRuns = true,
+      .expression = blacklistExpression,
+      .texts = texts,
+  };
+}
+
 }  // namespace
 
-const ListFamily kBlacklistFamily{
-    .sceneIdentifier = "sb.blacklist",
-    .prefKey = kBlacklistKey,
-    .keyboard = KeyboardType::NumbersAndPunctuation,
-    .allowedCharacters = "0123456789?* -",
-    .okOnTrimmedText = false,
-    .normalise = normaliseBlacklistInput,
-    .refusesWildcardRuns = true,
-    .expression = blacklistExpression,
-    .texts = blacklistTexts,
-};
-
-// Entries of the blacklist's shape and grammar.
-const ListFamily kAllowlistFamily{
-    .sceneIdentifier = "sb.allowlist",
-    .prefKey = kAllowlistKey,
-    .keyboard = KeyboardType::NumbersAndPunctuation,
-    .allowedCharacters = "0123456789?* -",
-    .okOnTrimmedText = false,
-    .normalise = normaliseBlacklistInput,
-    .refusesWildcardRuns = true,
-    .expression = blacklistExpression,
-    .texts = allowlistTexts,
-};
+constinit const ListFamily kBlacklistFamily =
+    numberPatternFamily("sb.blacklist", kBlacklistKey, blacklistTexts);
+constinit const ListFamily kAllowlistFamily =
+    numberPatternFamily("sb.allowlist", kAllowlistKey, allowlistTexts);
 
 const ListFamily kIgnoredPrefixFamily{
     .sceneIdentifier = "sb.ignored-prefix",
