@@ -36,6 +36,7 @@
 #include "statics/contracts/names.h"
 #include "statics/contracts/pref_document.h"
 #include "support/child_process.h"
+#include "support/notification_mock.h"
 #include "support/private_bus.h"
 #include "support/qt_gui_test.h"
 
@@ -46,7 +47,6 @@ using gui_qt::toQString;
 using testing_support::ChildProcess;
 
 constexpr int64_t kStart = 20000;
-constexpr char kMockInterface[] = "org.freedesktop.DBus.Mock";
 constexpr char kGaveUp[] = "no desktop notifications";
 
 BlockRecord block(const std::string& id, const std::string& number, int64_t date,
@@ -60,11 +60,7 @@ const BlockRecord kOld = block("old", "13800000000", kStart - 10, "138*");
 const BlockRecord kFirst = block("b1", "13800138000", kStart + 10, "138*");
 const BlockRecord kSecond = block("b2", "13900139000", kStart + 40, "139*");
 
-// One call the stand-in recorded.
-struct MockCall {
-  QString method;
-  QVariantList args;
-};
+using qt_testing::MockCall;
 
 // A private session bus, and on it, once started, the notification service
 // stand-in. Children still running at the end are killed.
@@ -117,55 +113,19 @@ class NotificationBus {
 
   std::string serviceErrors() const { return mock_ != nullptr ? mock_->errors() : ""; }
 
-  // What the stand-in was asked, in order.
-  std::vector<MockCall> calls() const {
-    const QDBusMessage reply = mock().call(QStringLiteral("GetCalls"));
-    std::vector<MockCall> calls;
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return calls;
-    const QDBusArgument record = reply.arguments().constFirst().value<QDBusArgument>();
-    record.beginArray();
-    while (!record.atEnd()) {
-      qulonglong time = 0;
-      MockCall call;
-      record.beginStructure();
-      record >> time >> call.method >> call.args;
-      record.endStructure();
-      calls.push_back(call);
-    }
-    record.endArray();
-    return calls;
-  }
-
   std::vector<MockCall> notifyCalls() const {
-    std::vector<MockCall> notify;
-    for (const MockCall& call : calls()) {
-      if (call.method == QLatin1String(kNotificationNotifyMethod)) notify.push_back(call);
-    }
-    return notify;
+    return qt_testing::notificationMockNotifyCalls(*connection_);
   }
 
   // The service's ActionInvoked signal, as the desktop sends it.
   bool emitAction(uint id, const QString& key) const {
-    const QVariantList args = {QVariant::fromValue(id), QVariant::fromValue(key)};
-    const QDBusMessage reply =
-        mock().call(QStringLiteral("EmitSignal"), QString::fromLatin1(kNotificationInterface),
-                    QString::fromLatin1(kNotificationActionSignal), QStringLiteral("us"), args);
-    return reply.type() == QDBusMessage::ReplyMessage;
+    return qt_testing::emitNotificationSignal(
+        *connection_, QString::fromLatin1(kNotificationActionSignal), QStringLiteral("us"),
+        {QVariant::fromValue(id), QVariant::fromValue(key)});
   }
 
  private:
   static constexpr char kConnectionName[] = "notification-test-bus";
-
-  // The stand-in's control interface, called without introspection.
-  class MockInterface : public QDBusAbstractInterface {
-   public:
-    explicit MockInterface(const QDBusConnection& bus)
-        : QDBusAbstractInterface(QString::fromLatin1(kNotificationService),
-                                 QString::fromLatin1(kNotificationObjectPath), kMockInterface, bus,
-                                 nullptr) {}
-  };
-
-  MockInterface mock() const { return MockInterface(*connection_); }
 
   std::unique_ptr<ChildProcess> daemon_;
   std::unique_ptr<ChildProcess> mock_;

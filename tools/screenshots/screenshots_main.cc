@@ -5,10 +5,6 @@
 // drawn over the dimmed window, where the platform would show it.
 #include <QApplication>
 #include <QDBusArgument>
-#include <QDBusInterface>
-#include <QDBusMessage>
-#include <QDBusMetaType>
-#include <QDBusVariant>
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -42,11 +38,11 @@
 #include "statics/atomic_file.h"
 #include "statics/contracts/blacklist_pattern.h"
 #include "statics/contracts/block_record.h"
-#include "statics/contracts/desktop_notifications.h"
 #include "statics/contracts/fired_rule.h"
 #include "statics/contracts/names.h"
 #include "statics/history_file.h"
 #include "statics/rules_transfer.h"
+#include "support/notification_mock.h"
 #include "support/widget_driver.h"
 
 namespace {
@@ -164,37 +160,20 @@ bool blockTwoCalls(const gui::RootVC& root) {
 // The last notification the stand-in was sent (its summary, body and action
 // labels), drawn as a desktop shows one, over the top of the window.
 bool takeNotification(gui_qt::NavigationWindow& window, const QString& path) {
-  QDBusInterface mock(kNotificationService, kNotificationObjectPath,
-                      QStringLiteral("org.freedesktop.DBus.Mock"));
   QString summary, body;
   QStringList actions;
   const bool recorded = qt_testing::waitUntil([&] {
-    const QDBusMessage reply = mock.call(QStringLiteral("GetCalls"));
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return false;
-    const QDBusArgument calls = reply.arguments().first().value<QDBusArgument>();
-    calls.beginArray();
-    while (!calls.atEnd()) {
-      quint64 time = 0;
-      QString method;
-      QVariantList args;
-      calls.beginStructure();
-      calls >> time >> method >> args;
-      calls.endStructure();
-      if (method != QLatin1String(kNotificationNotifyMethod) || args.size() < 6) continue;
-      // The record's arguments are variants ("av").
-      for (QVariant& arg : args) {
-        if (arg.canConvert<QDBusVariant>()) arg = arg.value<QDBusVariant>().variant();
-      }
-      summary = args[3].toString();
-      body = args[4].toString();
-      const QStringList pairs = args[5].canConvert<QDBusArgument>()
-                                    ? qdbus_cast<QStringList>(args[5])
-                                    : args[5].toStringList();
-      actions.clear();
-      for (int i = 1; i < pairs.size(); i += 2) actions << pairs[i];
-    }
-    calls.endArray();
-    return !summary.isEmpty();
+    const std::vector<qt_testing::MockCall> notify =
+        qt_testing::notificationMockNotifyCalls(QDBusConnection::sessionBus());
+    if (notify.empty() || notify.back().args.size() < 6) return false;
+    const QVariantList& args = notify.back().args;
+    summary = args[3].toString();
+    body = args[4].toString();
+    const QStringList pairs = args[5].canConvert<QDBusArgument>() ? qdbus_cast<QStringList>(args[5])
+                                                                  : args[5].toStringList();
+    actions.clear();
+    for (int i = 1; i < pairs.size(); i += 2) actions << pairs[i];
+    return true;
   });
   if (!recorded) {
     std::fprintf(stderr, "the notification service recorded no notification\n");
